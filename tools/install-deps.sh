@@ -1,0 +1,30 @@
+#!/bin/sh
+# Installs every Debian package the build, the tests, the benchmarks and the demo need.
+# Idempotent: run it as root on a fresh Debian 12 machine or again on a prepared one.
+set -eu
+
+PACKAGES="
+build-essential cmake ninja-build pkg-config git
+clang libclang-rt-14-dev
+googletest libgtest-dev libgmock-dev
+qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev
+libsane-dev libtiff-dev zlib1g-dev libminizip-dev libjsoncpp-dev librapidxml-dev libusb-1.0-0-dev
+libopencv-dev
+libtiff-tools qpdf poppler-utils unzip libxml2-utils
+socat iproute2 util-linux procps python3
+cups cups-client cups-bsd
+umockdev libumockdev-dev
+xvfb x11-apps imagemagick
+"
+
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+
+if [ -n "$missing" ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update
+    # shellcheck disable=SC2086
+    apt-get install -y --no-install-recommends $missing
+fi
