@@ -17,6 +17,13 @@ struct BindingCase {
     std::vector<std::string> callLog;
 };
 
+void PrintTo(const BindingCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+using Binding = StandinFixture;
+
 class BackendBinding : public StandinFixture, public ::testing::WithParamInterface<BindingCase> {};
 
 // Every operation of a session, in the window's order, ending with its destruction.
@@ -53,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "dlsym:", 0, false, {}}),
     [](const ::testing::TestParamInfo<BindingCase> &info) { return info.param.name; });
 
-TEST_F(StandinFixture, MissingEntryPointIsNamed)
+TEST_F(Binding, MissingEntryPointIsNamed)
 {
     VuroScanSDK session;
     testing::internal::CaptureStderr();
@@ -63,7 +70,7 @@ TEST_F(StandinFixture, MissingEntryPointIsNamed)
     EXPECT_NE(text.find("sane_vuro_q804_exit"), std::string::npos) << text;
 }
 
-TEST_F(StandinFixture, InitStatusOfTheBackendIsReturned)
+TEST_F(Binding, InitStatusOfTheBackendIsReturned)
 {
     script({"init_status=10"});
     VuroScanSDK session;

@@ -63,6 +63,11 @@ struct OpenCase {
     bool feeder;  // the answer of the feeder test afterwards
 };
 
+void PrintTo(const OpenCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class OpenDevice : public StandinFixture, public ::testing::WithParamInterface<OpenCase> {};
 
 TEST_P(OpenDevice, ReturnsTheBackendsStatusAndAnswersTheFeederTest)

@@ -66,6 +66,11 @@ struct SourceCase {
     std::size_t pages;
 };
 
+void PrintTo(const SourceCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class JobSource : public ReadLoop, public ::testing::WithParamInterface<SourceCase> {};
 
 TEST_P(JobSource, GivesThePagesOfTheChosenSource)
@@ -103,6 +108,11 @@ struct EndingCase {
     Base base;
     Events events;
 };
+
+void PrintTo(const EndingCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 class JobEnding : public ReadLoop, public ::testing::WithParamInterface<EndingCase> {
 protected:

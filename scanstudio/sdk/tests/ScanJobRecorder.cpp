@@ -2,7 +2,24 @@
 
 #include "VuroScanSDK.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+namespace {
+
+// Whether this process still holds the file open.
+bool heldOpen(const QString &path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    const QDir descriptors("/proc/self/fd");
+    for (const QFileInfo &descriptor : descriptors.entryInfoList(QDir::Files | QDir::System)) {
+        if (!target.isEmpty() && descriptor.symLinkTarget() == target)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 ScanJobRecorder::ScanJobRecorder(VuroScanSDK &session)
 {
@@ -19,6 +36,8 @@ ScanJobRecorder::ScanJobRecorder(VuroScanSDK &session)
                                 " " + std::to_string(width) + "x" + std::to_string(height);
             if (file.exists())
                 event += " size " + std::to_string(file.size());
+            if (heldOpen(fileName))
+                event += " still open";
             std::lock_guard<std::mutex> lock(m_lock);
             m_pageFiles.push_back(fileName.toStdString());
             m_events.push_back(event);

@@ -16,7 +16,7 @@ public:
     explicit ScanJobRecorder(VuroScanSDK &session);
 
     // "progress <n>", "page <file> <w>x<h> size <bytes>" (no size when the file
-    // does not exist), "error <status>", "job".
+    // does not exist, " still open" when it is not closed yet), "error <status>", "job".
     std::vector<std::string> events() const;
     std::vector<std::string> pageFiles() const;  // full paths, as announced
 

@@ -37,6 +37,11 @@ struct TextCase {
     const char *source;
 };
 
+void PrintTo(const TextCase &c, std::ostream *out)
+{
+    *out << c.mode << " / " << c.source;
+}
+
 class StartOptions : public StandinFixture, public ::testing::WithParamInterface<TextCase> {};
 
 TEST_P(StartOptions, ReachTheBackendInOrderWithTheirValues)
@@ -59,6 +64,11 @@ struct RefusalCase {
     int refusedOption;  // -1: the start itself is refused
     int status;
 };
+
+void PrintTo(const RefusalCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
 
 class StartRefused : public StandinFixture, public ::testing::WithParamInterface<RefusalCase> {};
 
