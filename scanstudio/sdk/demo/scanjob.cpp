@@ -63,6 +63,7 @@ tagSettingInfo settingsFor(const Request &request)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // keep our lines in order with the session's error lines
     Request request;
     if (!parseArguments(argc, argv, request)) {
         std::fprintf(stderr, "usage: scanjob [--flatbed] [--resolution <dpi>]\n");

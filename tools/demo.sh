@@ -1,0 +1,18 @@
+#!/bin/sh
+# Sets everything up and runs one scan job end to end: installs the packages,
+# builds the suite (Release, no tests) in build/, installs it into the install
+# root on a private tmpfs (tools/private-ns.sh, so the host is never touched)
+# and runs scanjob there, which scans from the installed stand-in backend
+# through the scan session into page files under <root>/scan/tmp/.
+# Run as root from any folder; arguments go to scanjob ([--flatbed] [--resolution <dpi>]).
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+sh "$top/tools/install-deps.sh"
+
+build="$top/build"
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALIRO_BUILD_TESTS=OFF -DTALIRO_BUILD_BENCH=OFF
+cmake --build "$build" -j 4
+root=$(sed -n 's/^TALIRO_INSTALL_ROOT:[A-Z]*=//p' "$build/CMakeCache.txt")
+
+sh "$top/tools/private-ns.sh" sh "$top/tools/with-install.sh" "$build" "$root" \
+    "$build/scanstudio/sdk/demo/scanjob" "$@"
