@@ -22,7 +22,7 @@ struct StandinScript {
     int reportHeight = kUnset;
     int leadBytes = 0;          // lead_bytes: data delivered before the first page begins
     int failOption = -1;        // fail_option, fail_status: that option answers with that status
-    int failStatus = 0;
+    int failStatus = 4;         //   (default 4, invalid)
     int initStatus = 0;         // init_status, get_devices_status, open_status, params_status,
     int getDevicesStatus = 0;   // start_status: status of that entry point
     int openStatus = 0;
