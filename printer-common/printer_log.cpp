@@ -46,6 +46,7 @@ QString LogFileName(int index)
 }
 
 // vsnprintf in the C locale, whatever locale the program has set.
+__attribute__((format(printf, 2, 0)))
 void FormatMessage(char* buffer, const char* format, va_list args)
 {
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
