@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QProcess>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <clocale>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
@@ -140,6 +143,29 @@ TEST_F(PrinterLog, LinesHaveTheStampSourceAndMessage)
     EXPECT_EQ(lines[3].mid(stampLength), "(d.cpp@9 Long) " + QByteArray(1023, 'x'));
     EXPECT_EQ(lines[4].mid(stampLength),
               "(" + QByteArray(__FILE__) + "@" + QByteArray::number(macroLine) + " " + __func__ + ") from the macro");
+}
+
+TEST_F(PrinterLog, NumbersAreWrittenInTheCLocaleWhateverTheProgramsLocale)
+{
+    // A Qt program takes the user's locale, where 99.5 may print as "99,50".
+    const QString locales = m_dir.path() + QStringLiteral("/locales");
+    QDir().mkpath(locales);
+    if (QProcess::execute(QStringLiteral("localedef"),
+                          {"-i", "de_DE", "-f", "UTF-8", locales + "/de_DE.UTF-8"}) != 0)
+        GTEST_SKIP() << "localedef cannot build de_DE";
+    qputenv("LOCPATH", locales.toLocal8Bit());
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
+        GTEST_SKIP() << "de_DE locale not usable";
+    char german[16];
+    std::snprintf(german, sizeof german, "%.2f", 99.5);
+
+    SetLogEnable(true, LogProgram::PrintMonitorService, root());
+    WriteStringLog("a.cpp", 1, "f", "toner %.2f%%", 99.5);
+    std::setlocale(LC_ALL, "C");
+    qunsetenv("LOCPATH");
+
+    EXPECT_STREQ(german, "99,50");
+    EXPECT_TRUE(read(serviceFolder() + logFiles(serviceFolder()).value(0)).endsWith(") toner 99.50%\n"));
 }
 
 TEST_F(PrinterLog, RotatesToTheNextIndexOnceTheFileIsAboveOneMebibyte)
