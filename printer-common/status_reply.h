@@ -35,12 +35,12 @@ enum class FieldId {
 struct Field {
     FieldKind kind;
     FieldId id;
-    std::size_t size;  // Skipped: the byte count; texts: the parser's buffer size
+    std::size_t size;  // Skipped: the byte count
 };
 
 // Parser buffers; each keeps one byte for the terminating NUL.
 inline constexpr std::size_t kNameBufferSize = 261;      // vendor, product, serial
-inline constexpr std::size_t kVersionBufferSize = 256;   // firmware, unnamed text
+inline constexpr std::size_t kVersionBufferSize = 256;   // firmware version
 inline constexpr std::size_t kSupplySerialBufferSize = 65;
 // At most this many bytes of one supply record's data are handed on.
 inline constexpr std::size_t kSupplyDataCapacity = 65;
@@ -59,13 +59,13 @@ inline constexpr Field kLayout[] = {
     {FieldKind::Skipped, FieldId::None, 1},
     {FieldKind::Skipped, FieldId::None, 2},
     {FieldKind::Skipped, FieldId::None, 2},
-    {FieldKind::Text16, FieldId::Vendor, kNameBufferSize},
-    {FieldKind::Text16, FieldId::Product, kNameBufferSize},
-    {FieldKind::Text16, FieldId::Serial, kNameBufferSize},
+    {FieldKind::Text16, FieldId::Vendor, 0},
+    {FieldKind::Text16, FieldId::Product, 0},
+    {FieldKind::Text16, FieldId::Serial, 0},
     {FieldKind::Skipped, FieldId::None, 2},
     {FieldKind::StatusCode, FieldId::Status, 0},
-    {FieldKind::Text8, FieldId::Firmware, kVersionBufferSize},
-    {FieldKind::Text8, FieldId::UnnamedText, kVersionBufferSize},
+    {FieldKind::Text8, FieldId::Firmware, 0},
+    {FieldKind::Text8, FieldId::UnnamedText, 0},
     {FieldKind::CodeList, FieldId::Errors, 0},
     {FieldKind::CodeList, FieldId::Warnings, 0},
     {FieldKind::Skipped, FieldId::None, 1},

@@ -77,8 +77,9 @@ bool UtilPrinterStatus::parseField(const Field& field, const unsigned char* buf,
             field.kind == FieldKind::Text16 ? kText16LengthSize : kText8LengthSize;
         if (!TakeNumber(buf, len, pos, lengthSize, value) || !Fits(pos, value, len))
             return false;
-        if (char* text = textBuffer(field.id))
-            CopyText(text, field.size, buf + pos, value);
+        const TextBuffer text = textBuffer(field.id);
+        if (text.data != nullptr)
+            CopyText(text.data, text.size, buf + pos, value);
         pos += value;
         return true;
     }
@@ -120,14 +121,14 @@ bool UtilPrinterStatus::parseField(const Field& field, const unsigned char* buf,
     return false;
 }
 
-char* UtilPrinterStatus::textBuffer(FieldId id)
+UtilPrinterStatus::TextBuffer UtilPrinterStatus::textBuffer(FieldId id)
 {
     switch (id) {
-    case FieldId::Vendor: return m_szVenderName;
-    case FieldId::Product: return m_szProductName;
-    case FieldId::Serial: return m_szSerialNumber;
-    case FieldId::Firmware: return m_szFWVersion;
-    default: return nullptr;  // the unnamed text is not kept
+    case FieldId::Vendor: return {m_szVenderName, sizeof m_szVenderName};
+    case FieldId::Product: return {m_szProductName, sizeof m_szProductName};
+    case FieldId::Serial: return {m_szSerialNumber, sizeof m_szSerialNumber};
+    case FieldId::Firmware: return {m_szFWVersion, sizeof m_szFWVersion};
+    default: return {nullptr, 0};  // the unnamed text is not kept
     }
 }
 

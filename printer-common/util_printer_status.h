@@ -25,9 +25,14 @@ public:
     void fillPrinterState(stPrinterState& state) const;
 
 private:
+    struct TextBuffer {
+        char* data;
+        std::size_t size;
+    };
+
     bool parseField(const status_reply::Field& field, const unsigned char* buf,
                     unsigned long len, unsigned long& pos);
-    char* textBuffer(status_reply::FieldId id);
+    TextBuffer textBuffer(status_reply::FieldId id);
     QList<quint64>* codeList(status_reply::FieldId id);
 
     unsigned char m_ucStatusCode = 0;
