@@ -1,0 +1,104 @@
+#include "status_mappers.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <set>
+
+namespace {
+
+TEST(StatusMappers, DeviceStatusCodesFollowTheTableWithItsHoles)
+{
+    const enPrinterStatus expected[] = {
+        PRINTER_STATUS_READY, PRINTER_STATUS_INITIALIZE, PRINTER_STATUS_BUSY,
+        PRINTER_STATUS_CANCELING_JOB,
+        PRINTER_STATUS_UNKNOWN, PRINTER_STATUS_UNKNOWN, PRINTER_STATUS_UNKNOWN,
+        PRINTER_STATUS_UNKNOWN, PRINTER_STATUS_UNKNOWN, PRINTER_STATUS_UNKNOWN,
+        PRINTER_STATUS_UNKNOWN, PRINTER_STATUS_UNKNOWN, PRINTER_STATUS_UNKNOWN,
+        PRINTER_STATUS_UNKNOWN, PRINTER_STATUS_UNKNOWN, PRINTER_STATUS_UNKNOWN,
+        PRINTER_STATUS_PRINTING, PRINTER_STATUS_SCANNING, PRINTER_STATUS_COPYING,
+        PRINTER_STATUS_REPORTING,
+        PRINTER_STATUS_UNKNOWN, PRINTER_STATUS_UNKNOWN,  // 20, 21
+    };
+    for (unsigned long code = 0; code < std::size(expected); ++code)
+        EXPECT_EQ(GetPrinterStatusEnum(code), expected[code]) << "code " << code;
+    EXPECT_EQ(GetPrinterStatusEnum(255), PRINTER_STATUS_UNKNOWN);
+    EXPECT_EQ(GetPrinterStatusEnum(ULONG_MAX), PRINTER_STATUS_UNKNOWN);
+}
+
+TEST(StatusMappers, ErrorCodesMapAtTheEdgesOfEveryRange)
+{
+    struct Case {
+        unsigned long code;
+        enErrorStatus expected;
+    };
+    const Case cases[] = {
+        {0x0000, ERR_UNKNOWN}, {0x00FF, ERR_UNKNOWN},
+        {0x0100, ERR_PRINTER_BREAKDOWN}, {0x0101, ERR_PRINTER_BREAKDOWN}, {0x0102, ERR_UNKNOWN},
+        {0x0110, ERR_INITIAL_SETUP},
+        {0x0200, ERR_PRINTER_BREAKDOWN}, {0x0201, ERR_UNKNOWN}, {0x0202, ERR_PRINTER_BREAKDOWN},
+        {0x1105, ERR_UNKNOWN}, {0x1106, ERR_FRONT_COVER_OPEN}, {0x1107, ERR_UNKNOWN},
+        {0x1108, ERR_PRINTER_BREAKDOWN},
+        {0x1109, ERR_CARTRIDGE}, {0x110C, ERR_CARTRIDGE},
+        {0x110D, ERR_TONER_LOW}, {0x110E, ERR_TONER_EMPTY_LOW_QUALITY},
+        {0x110F, ERR_TONER_EMPTY_REPLACE}, {0x1110, ERR_NO_CARTRIDGE},
+        {0x1111, ERR_WASTE_TONER_FULL}, {0x1112, ERR_CARTRIDGE_PAGES_LIMIT},
+        {0x1114, ERR_CARTRIDGE_PAGES_LIMIT}, {0x1115, ERR_PRINTER_PAST_DESIGN_LIFE},
+        {0x1116, ERR_UNKNOWN}, {0x1120, ERR_UNKNOWN},
+        {0x1121, ERR_WASTE_TONER_NEAR_FULL}, {0x1122, ERR_CARTRIDGE_PAGES_NEAR_LIMIT},
+        {0x1123, ERR_TONER_EMPTY_LOW_QUALITY}, {0x1124, ERR_CARTRIDGE_PAGES_NEAR_LIMIT},
+        {0x1125, ERR_WASTE_TONER_FULL}, {0x1126, ERR_PRINTER_NEAR_DESIGN_LIFE},
+        {0x1127, ERR_PRINTER_PAST_DESIGN_LIFE}, {0x1128, ERR_PRINTER_NEAR_DESIGN_LIFE},
+        {0x1129, ERR_PRINTER_NEAR_DESIGN_LIFE}, {0x112A, ERR_UNKNOWN},
+        {0x112F, ERR_TONER_EMPTY_LOW_QUALITY}, {0x1130, ERR_MEMORY_OVERFLOW},
+        {0x1131, ERR_UNKNOWN}, {0x1132, ERR_INVALID_SETTING}, {0x1133, ERR_TRAY_MISMATCH},
+        {0x1140, ERR_COOLING},
+        {0x11A0, ERR_TRAY_EMPTY}, {0x11A1, ERR_MANUAL_FEEDER_NO_PAPER},
+        {0x11A2, ERR_MANUAL_FEEDER_STOP}, {0x11A3, ERR_UNKNOWN},
+        {0x11AF, ERR_UNKNOWN}, {0x11B0, ERR_PAPER_JAM_INSIDE}, {0x11B8, ERR_PAPER_JAM_INSIDE},
+        {0x11B9, ERR_UNKNOWN},
+        {0x11C0, ERR_PAPER_JAM_TRAY}, {0x11C6, ERR_PAPER_JAM_TRAY}, {0x11C7, ERR_UNKNOWN},
+        {0x11D0, ERR_PAPER_JAM_REAR}, {0x11D6, ERR_PAPER_JAM_REAR}, {0x11D7, ERR_UNKNOWN},
+        {0x11E0, ERR_PAPER_SIZE_MISMATCH}, {0x11E3, ERR_PAPER_SIZE_MISMATCH},
+        {0x11E4, ERR_UNKNOWN}, {0x11EA, ERR_TONER_RUNNING_OUT},
+        {0x11EE, ERR_TONER_EMPTY_LOW_QUALITY}, {0x11EF, ERR_TONER_EMPTY_LOW_QUALITY},
+        {0x11F0, ERR_UNKNOWN},
+        {0x1200, ERR_FIXER}, {0x1201, ERR_PRINTER_BREAKDOWN}, {0x1202, ERR_PRINTER_BREAKDOWN},
+        {0x1203, ERR_LASER_DAMAGE}, {0x1204, ERR_PRINTER_BREAKDOWN},
+        {0x1207, ERR_PRINTER_BREAKDOWN}, {0x1208, ERR_UNKNOWN}, {0x1209, ERR_PRINTER_BREAKDOWN},
+        {0x120B, ERR_PRINTER_BREAKDOWN}, {0x120C, ERR_UNKNOWN}, {0x1210, ERR_UNKNOWN},
+        {0x1211, ERR_PRINTER_BREAKDOWN}, {0x1212, ERR_HIGH_TEMPERATURE},
+        {0x1213, ERR_PRINTER_BREAKDOWN}, {0x121F, ERR_PRINTER_BREAKDOWN}, {0x1220, ERR_UNKNOWN},
+        {0x2100, ERR_ADF_PAPER_JAM}, {0x2101, ERR_UNKNOWN}, {0x2102, ERR_ADF_NO_PAPER},
+        {0x2103, ERR_ADF_FEED_FAILED}, {0x2200, ERR_NO_SCANNER},
+        {0x4100, ERR_DEVICE_BREAKDOWN}, {0x4200, ERR_DEVICE_BREAKDOWN},
+        {0x4201, ERR_DEVICE_BREAKDOWN}, {0x4202, ERR_UNKNOWN}, {0x4210, ERR_DEVICE_BREAKDOWN},
+        {0x4211, ERR_TABLET_SCAN}, {0x4212, ERR_DEVICE_BREAKDOWN},
+        {0x4213, ERR_ADF_SCAN_NO_PAPER}, {0x4214, ERR_FILE_SIZE_LIMIT},
+        {0x4F00, ERR_DEVICE_BREAKDOWN}, {0x5000, ERR_IP_CONFLICT}, {0xE100, ERR_IP_SETTING},
+        {0xFFFF, ERR_UNKNOWN}, {0x11106, ERR_UNKNOWN}, {ULONG_MAX, ERR_UNKNOWN},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GetErrorStatusEnum(c.code), c.expected) << std::hex << "code 0x" << c.code;
+}
+
+TEST(StatusMappers, ErrorMapperProducesEveryValueButSevenToNineFifteenAndSixteen)
+{
+    std::set<int> produced;
+    for (unsigned long code = 0; code <= 0xFFFF; ++code)
+        produced.insert(GetErrorStatusEnum(code));
+    std::set<int> expected;
+    for (int value = 0; value < ERR_STATUS_COUNT; ++value)
+        expected.insert(value);
+    for (int never : {7, 8, 9, 15, 16})
+        expected.erase(never);
+    EXPECT_EQ(produced, expected);
+}
+
+TEST(StatusMappers, TonerTypeIsAlwaysZero)
+{
+    for (unsigned long value : {0ul, 1ul, 3ul, 0xFFFFul, ULONG_MAX})
+        EXPECT_EQ(GetTonerTypeEnum(value), TONER_TYPE_DEFAULT) << value;
+}
+
+}  // namespace
