@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <exception>
 #include <vector>
 
 namespace {
@@ -57,7 +56,7 @@ SANE_Status VuroScanSDK::readPiece(SANE_Byte *data, SANE_Int *length)
         if (!m_handle)
             return SANE_STATUS_INVAL;
         return g_backend.read(m_handle, data, kReadSize, length);
-    } catch (const std::exception &) {
+    } catch (...) {
         *length = 0;
         return SANE_STATUS_CANCELLED;
     }
