@@ -203,6 +203,7 @@ TEST(ProfileFile, UnreadableFileLeavesTheProfileAsItWas)
         {"array at the top", "[{\"version\":\"1.0\"}]"},
         {"number at the top", "5"},
         {"null at the top", "null"},
+        {"number beyond any double", "{\"version\":\"1.0\",\"policy_index\":1e999}"},
         {"string at the top", "\"1.0\""},
         {"nested too deeply", std::string(20000, '[') + std::string(20000, ']')},
         {"larger than a profile can be", "{\"pad\":\"" + std::string(vuro::profile_text::kMaxFileSize, ' ') + "\"}"},
