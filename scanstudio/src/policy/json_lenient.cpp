@@ -118,10 +118,10 @@ void read_string(const Json::Value& object, const char* key, std::string& field)
         field.clear();
 }
 
-const Json::Value& object_member(const Json::Value& object, const char* key)
+const Json::Value* object_member(const Json::Value& object, const char* key)
 {
     const Json::Value* value = member(object, key);
-    return value != nullptr && value->isObject() ? *value : null_value();
+    return value != nullptr && value->isObject() ? value : nullptr;
 }
 
 const Json::Value& array_member(const Json::Value& object, const char* key)

@@ -30,9 +30,9 @@ void read_bool(const Json::Value& object, const char* key, bool& field);
 // the empty text. A missing member leaves `field` as it is.
 void read_string(const Json::Value& object, const char* key, std::string& field);
 
-// The member when it is an object, or an array; null when it is missing or of
-// another type, so a container of the wrong type reads as absent.
-const Json::Value& object_member(const Json::Value& object, const char* key);
+// Containers of the wrong type read as absent: the member when it is an
+// object, else none; the member when it is an array, else an empty value.
+const Json::Value* object_member(const Json::Value& object, const char* key);
 const Json::Value& array_member(const Json::Value& object, const char* key);
 
 // "%f" of a number in the C locale, for any double.

@@ -17,8 +17,8 @@ bool parse(const std::string& text, Json::Value& root);
 // ascending byte order.
 std::string styled(const Json::Value& root);
 
-// Reads the whole file; false when it is missing, unreadable, empty or larger
-// than kMaxFileSize.
+// Reads the whole file; false when it is missing, no regular file, unreadable,
+// empty or larger than kMaxFileSize.
 bool read_file(const std::string& path, std::string& text);
 
 }  // namespace vuro::profile_text

@@ -97,9 +97,8 @@ bool profile::load_value(const Json::Value& value)
         version = kCurrentVersion;
         return true;
     }
-    const Json::Value& stored_config = lenient::object_member(value, "config");
-    if (stored_config.isObject())
-        config.load(stored_config);
+    if (const Json::Value* stored_config = lenient::object_member(value, "config"))
+        config.load(*stored_config);
     for (const Json::Value& element : lenient::array_member(value, "scanners")) {
         if (!element.isObject())
             continue;

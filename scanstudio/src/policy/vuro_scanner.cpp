@@ -28,11 +28,10 @@ void scanner::load(const Json::Value& value)
         preset->load(element);
         policys.push_back(preset);
     }
-    const Json::Value& stored_last = lenient::object_member(value, "last");
-    if (stored_last.isObject()) {
+    if (const Json::Value* stored_last = lenient::object_member(value, "last")) {
         if (!last)
             last = std::make_shared<policy>();
-        last->load(stored_last);
+        last->load(*stored_last);
     }
 }
 

@@ -189,6 +189,24 @@ TEST(ProfileFile, NullOrEmptyPathMeansTheDefaultFile)
     EXPECT_EQ(vuro::profile().get_default_profile(), std::string(taliro::kInstallRoot) + "scan/scanApp.conf");
 }
 
+// Loading `file` fails and leaves a filled profile as it was.
+void loads_nothing(const std::string& file, const test_folder& dir, bool file_stays)
+{
+    vuro::profile prof(dir.file("default.conf"));
+    bool existed = false;
+    prof.add_scanner("kept", existed);
+    prof.policy_index = 4;
+    prof.config.file_rule = "kept_%datetime%";
+
+    EXPECT_FALSE(prof.load(file.c_str()));
+    ASSERT_EQ(prof.scanners.size(), 1u);
+    EXPECT_EQ(prof.scanners[0]->name, "kept");
+    EXPECT_EQ(prof.policy_index, 4);
+    EXPECT_EQ(prof.config.file_rule, "kept_%datetime%");
+    EXPECT_EQ(prof.version, "");
+    EXPECT_EQ(fs::exists(file), file_stays);
+}
+
 TEST(ProfileFile, UnreadableFileLeavesTheProfileAsItWas)
 {
     struct case_t {
@@ -214,19 +232,20 @@ TEST(ProfileFile, UnreadableFileLeavesTheProfileAsItWas)
         std::string file = dir.file("scanApp.conf");
         if (c.text)
             write_text(file, *c.text);
-        vuro::profile prof(dir.file("default.conf"));
-        bool existed = false;
-        prof.add_scanner("kept", existed);
-        prof.policy_index = 4;
-        prof.config.file_rule = "kept_%datetime%";
+        loads_nothing(file, dir, c.text.has_value());
+    }
+}
 
-        EXPECT_FALSE(prof.load(file.c_str()));
-        ASSERT_EQ(prof.scanners.size(), 1u);
-        EXPECT_EQ(prof.scanners[0]->name, "kept");
-        EXPECT_EQ(prof.policy_index, 4);
-        EXPECT_EQ(prof.config.file_rule, "kept_%datetime%");
-        EXPECT_EQ(prof.version, "");
-        EXPECT_EQ(fs::exists(file), c.text.has_value());
+TEST(ProfileFile, SomethingOtherThanAFileInItsPlaceLoadsNothing)
+{
+    test_folder dir;
+    std::string folder = dir.file("folder");
+    std::string pipe = dir.file("pipe");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& file : {folder, pipe}) {
+        SCOPED_TRACE(file);
+        loads_nothing(file, dir, true);
     }
 }
 

@@ -182,4 +182,28 @@ TEST(ProfileReading, PresetsKeepTheirStoredOrder)
     EXPECT_EQ(order, "caba");
 }
 
+TEST(ProfileReading, AnyJsonValueLoadsWithoutThrowing)
+{
+    Json::Value array(Json::arrayValue);
+    array.append(Json::Value("1.0"));
+    for (const Json::Value& value : {Json::Value(), Json::Value(5), Json::Value("1.0"), Json::Value(true), array}) {
+        vuro::profile prof("/nonexistent/scanApp.conf");
+        bool existed = false;
+        prof.add_scanner("S", existed);
+        EXPECT_TRUE(prof.load(value));
+        EXPECT_TRUE(prof.scanners.empty());
+        EXPECT_EQ(prof.version, "1.0");
+
+        vuro::policy preset;
+        preset.load(value);
+        EXPECT_EQ(preset.dpi, 200);
+        vuro::config conf;
+        conf.load(value);
+        EXPECT_EQ(conf.paper_width, "210");
+        vuro::scanner device;
+        device.load(value);
+        EXPECT_TRUE(device.name.empty());
+    }
+}
+
 }  // namespace
