@@ -11,7 +11,7 @@ qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev
 libsane-dev libtiff-dev zlib1g-dev libminizip-dev libjsoncpp-dev librapidxml-dev libusb-1.0-0-dev
 libopencv-dev
 libtiff-tools qpdf poppler-utils unzip libxml2-utils
-socat iproute2 util-linux procps python3
+socat iproute2 util-linux procps python3 locales
 cups cups-client cups-bsd
 umockdev libumockdev-dev
 xvfb x11-apps imagemagick
@@ -28,3 +28,6 @@ if [ -n "$missing" ]; then
     # shellcheck disable=SC2086
     apt-get install -y --no-install-recommends $missing
 fi
+
+# A decimal-comma locale for the tests that check number formatting.
+locale -a | grep -qx 'de_DE.utf8' || localedef -i de_DE -f UTF-8 de_DE.UTF-8

@@ -1,0 +1,68 @@
+#include "atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+namespace vuro {
+
+namespace {
+
+int create_temporary(const std::string& path, std::string& temporary)
+{
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".tmp%08x", static_cast<unsigned>(entropy()));
+        temporary = path + suffix;
+        int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool write_all(int fd, const std::string& content)
+{
+    std::size_t done = 0;
+    while (done < content.size()) {
+        ssize_t wrote = write(fd, content.data() + done, content.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool replace_file(const std::string& path, const std::string& content)
+{
+    struct stat old_file{};
+    bool had_old = stat(path.c_str(), &old_file) == 0 && S_ISREG(old_file.st_mode);
+
+    std::string temporary;
+    int fd = create_temporary(path, temporary);
+    if (fd < 0)
+        return false;
+    bool ok = write_all(fd, content);
+    if (ok && had_old)
+        ok = fchmod(fd, old_file.st_mode & 07777) == 0;
+    if (ok)
+        ok = fsync(fd) == 0;
+    if (close(fd) != 0)
+        ok = false;
+    if (ok)
+        ok = rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok)
+        unlink(temporary.c_str());
+    return ok;
+}
+
+}  // namespace vuro

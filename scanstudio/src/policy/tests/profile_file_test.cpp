@@ -1,0 +1,404 @@
+// Loading and saving scanApp.conf: the stored text, the version rule, load
+// failures and the way the file is replaced.
+#include "libpolicy.h"
+#include "profile_text.h"
+#include "test_folder.h"
+#include "utils.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <taliro/install_root.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::shared_ptr<vuro::policy> make_policy(const std::string& name, int seed)
+{
+    auto p = std::make_shared<vuro::policy>();
+    p->name = name;
+    p->category = 1;
+    p->color = color_mono;
+    p->image = image_ofd;
+    p->medium = medium_idcard;
+    p->dpi = 600 + seed;
+    p->sendto = true;
+    p->style = 3 + seed;
+    p->quality = 4;
+    p->muilt_out_stream_color = true;
+    p->muilt_out_stream_gray = seed % 2 == 0;
+    p->muilt_out_stream_mono = true;
+    return p;
+}
+
+// Every stored field away from its default.
+vuro::profile make_full_profile(const std::string& default_path)
+{
+    vuro::profile prof(default_path);
+    vuro::config& c = prof.config;
+    c.paper_type = 2;
+    c.paper_width = "215.5";
+    c.paper_height = "355";
+    c.paper_unit = unit_inch;
+    c.use_erase_background = true;
+    c.use_detectOrientation = true;
+    c.use_erase_black = true;
+    c.use_deskew = true;
+    c.erase_background_value = 12;
+    c.light = -20;
+    c.contrast = 35;
+    c.file_rule = "scan_%date%";
+    c.save_directory = "/home/anna/Scans";
+
+    auto first = std::make_shared<vuro::scanner>();
+    first->name = "vuro_q804:libusb:001:004";
+    first->driver = "q804";
+    first->uuid = "6a0f\"quoted\"";
+    first->policys = {make_policy("Receipts", 0), make_policy("Photos", 1)};
+    first->last = make_policy("last", 2);
+    auto second = std::make_shared<vuro::scanner>();
+    second->name = "net";
+    prof.scanners = {first, second};
+    prof.policy_index = 7;
+    return prof;
+}
+
+void expect_same_policy(const vuro::policy& got, const vuro::policy& want)
+{
+    EXPECT_EQ(got.name, want.name);
+    EXPECT_EQ(got.category, want.category);
+    EXPECT_EQ(got.color, want.color);
+    EXPECT_EQ(got.image, want.image);
+    EXPECT_EQ(got.medium, want.medium);
+    EXPECT_EQ(got.dpi, want.dpi);
+    EXPECT_EQ(got.sendto, want.sendto);
+    EXPECT_EQ(got.style, want.style);
+    EXPECT_EQ(got.quality, want.quality);
+    EXPECT_EQ(got.muilt_out_stream_color, want.muilt_out_stream_color);
+    EXPECT_EQ(got.muilt_out_stream_gray, want.muilt_out_stream_gray);
+    EXPECT_EQ(got.muilt_out_stream_mono, want.muilt_out_stream_mono);
+}
+
+void expect_same_profile(const vuro::profile& got, const vuro::profile& want)
+{
+    const vuro::config& a = got.config;
+    const vuro::config& b = want.config;
+    EXPECT_EQ(a.paper_type, b.paper_type);
+    EXPECT_EQ(a.paper_width, b.paper_width);
+    EXPECT_EQ(a.paper_height, b.paper_height);
+    EXPECT_EQ(a.paper_unit, b.paper_unit);
+    EXPECT_EQ(a.use_erase_background, b.use_erase_background);
+    EXPECT_EQ(a.use_detectOrientation, b.use_detectOrientation);
+    EXPECT_EQ(a.use_erase_black, b.use_erase_black);
+    EXPECT_EQ(a.use_deskew, b.use_deskew);
+    EXPECT_EQ(a.erase_background_value, b.erase_background_value);
+    EXPECT_EQ(a.light, b.light);
+    EXPECT_EQ(a.contrast, b.contrast);
+    EXPECT_EQ(a.file_rule, b.file_rule);
+    EXPECT_EQ(a.save_directory, b.save_directory);
+    EXPECT_EQ(got.policy_index, want.policy_index);
+    ASSERT_EQ(got.scanners.size(), want.scanners.size());
+    for (std::size_t i = 0; i < got.scanners.size(); ++i) {
+        const vuro::scanner& s = *got.scanners[i];
+        const vuro::scanner& t = *want.scanners[i];
+        EXPECT_EQ(s.name, t.name);
+        EXPECT_EQ(s.driver, t.driver);
+        EXPECT_EQ(s.uuid, t.uuid);
+        ASSERT_EQ(s.policys.size(), t.policys.size());
+        for (std::size_t j = 0; j < s.policys.size(); ++j)
+            expect_same_policy(*s.policys[j], *t.policys[j]);
+        ASSERT_EQ(static_cast<bool>(s.last), static_cast<bool>(t.last));
+        if (s.last)
+            expect_same_policy(*s.last, *t.last);
+    }
+}
+
+std::string fixture(const std::string& name)
+{
+    return read_text(std::string(PROFILE_FIXTURES) + "/" + name);
+}
+
+TEST(ProfileFile, SavedTextHasSortedKeysNullArraysAndTheStyledLayout)
+{
+    test_folder dir;
+    vuro::profile prof = make_full_profile(dir.file("default.conf"));
+    ASSERT_TRUE(prof.save(dir.file("scanApp.conf").c_str()));
+    EXPECT_EQ(read_text(dir.file("scanApp.conf")), fixture("full_profile.conf"));
+
+    vuro::profile blank(dir.file("default.conf"));
+    blank.config.save_directory = "/home/anna/taliroScan";
+    ASSERT_TRUE(blank.save(dir.file("blank.conf").c_str()));
+    EXPECT_EQ(read_text(dir.file("blank.conf")), fixture("empty_profile.conf"));
+}
+
+TEST(ProfileFile, LoadAndSaveKeepEveryStoredField)
+{
+    test_folder dir;
+    vuro::profile want = make_full_profile(dir.file("default.conf"));
+    ASSERT_TRUE(want.save(dir.file("scanApp.conf").c_str()));
+
+    vuro::profile got(dir.file("default.conf"));
+    ASSERT_TRUE(got.load(dir.file("scanApp.conf").c_str()));
+    expect_same_profile(got, want);
+    EXPECT_EQ(got.version, "1.0");
+    // The last preset is an object of its own, not one of the list.
+    EXPECT_NE(got.scanners[0]->last, got.scanners[0]->policys[0]);
+
+    ASSERT_TRUE(got.save(dir.file("again.conf").c_str()));
+    EXPECT_EQ(read_text(dir.file("again.conf")), read_text(dir.file("scanApp.conf")));
+}
+
+TEST(ProfileFile, ProfileWithoutScannersReadsBackEmpty)
+{
+    test_folder dir;
+    write_text(dir.file("scanApp.conf"), fixture("empty_profile.conf"));
+    vuro::profile prof(dir.file("default.conf"));
+    bool existed = false;
+    prof.add_scanner("stale", existed);
+    ASSERT_TRUE(prof.load(dir.file("scanApp.conf").c_str()));
+    EXPECT_TRUE(prof.scanners.empty());
+    EXPECT_EQ(prof.config.save_directory, "/home/anna/taliroScan");
+}
+
+TEST(ProfileFile, NullOrEmptyPathMeansTheDefaultFile)
+{
+    test_folder dir;
+    std::string default_file = dir.file("scan/scanApp.conf");
+    vuro::profile prof = make_full_profile(default_file);
+    EXPECT_EQ(prof.get_default_profile(), default_file);
+    ASSERT_TRUE(prof.save(nullptr));
+    ASSERT_TRUE(fs::exists(default_file));
+    fs::remove(default_file);
+    ASSERT_TRUE(prof.save(""));
+    ASSERT_TRUE(fs::exists(default_file));
+
+    for (const char* path : {static_cast<const char*>(nullptr), ""}) {
+        vuro::profile got(default_file);
+        ASSERT_TRUE(got.load(path));
+        expect_same_profile(got, prof);
+    }
+    EXPECT_EQ(vuro::profile().get_default_profile(), std::string(taliro::kInstallRoot) + "scan/scanApp.conf");
+}
+
+// Loading `file` fails and leaves a filled profile as it was.
+void loads_nothing(const std::string& file, const test_folder& dir, bool file_stays)
+{
+    vuro::profile prof(dir.file("default.conf"));
+    bool existed = false;
+    prof.add_scanner("kept", existed);
+    prof.policy_index = 4;
+    prof.config.file_rule = "kept_%datetime%";
+
+    EXPECT_FALSE(prof.load(file.c_str()));
+    ASSERT_EQ(prof.scanners.size(), 1u);
+    EXPECT_EQ(prof.scanners[0]->name, "kept");
+    EXPECT_EQ(prof.policy_index, 4);
+    EXPECT_EQ(prof.config.file_rule, "kept_%datetime%");
+    EXPECT_EQ(prof.version, "");
+    EXPECT_EQ(fs::exists(file), file_stays);
+}
+
+TEST(ProfileFile, UnreadableFileLeavesTheProfileAsItWas)
+{
+    struct case_t {
+        const char* what;
+        std::optional<std::string> text;  // none: no file at all
+    } cases[] = {
+        {"missing file", std::nullopt},
+        {"empty file", ""},
+        {"only blanks", " \n\t "},
+        {"not JSON", "scanners=1"},
+        {"cut short", "{\"version\":\"1.0\",\"config\":{"},
+        {"array at the top", "[{\"version\":\"1.0\"}]"},
+        {"number at the top", "5"},
+        {"null at the top", "null"},
+        {"number beyond any double", "{\"version\":\"1.0\",\"policy_index\":1e999}"},
+        {"string at the top", "\"1.0\""},
+        {"nested too deeply", std::string(20000, '[') + std::string(20000, ']')},
+        {"larger than a profile can be", "{\"pad\":\"" + std::string(vuro::profile_text::kMaxFileSize, ' ') + "\"}"},
+    };
+    for (const case_t& c : cases) {
+        SCOPED_TRACE(c.what);
+        test_folder dir;
+        std::string file = dir.file("scanApp.conf");
+        if (c.text)
+            write_text(file, *c.text);
+        loads_nothing(file, dir, c.text.has_value());
+    }
+}
+
+TEST(ProfileFile, SomethingOtherThanAFileInItsPlaceLoadsNothing)
+{
+    test_folder dir;
+    std::string folder = dir.file("folder");
+    std::string pipe = dir.file("pipe");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& file : {folder, pipe}) {
+        SCOPED_TRACE(file);
+        loads_nothing(file, dir, true);
+    }
+}
+
+TEST(ProfileFile, CommentsAreAccepted)
+{
+    test_folder dir;
+    write_text(dir.file("scanApp.conf"),
+               "// written by hand\n{ \"version\" : \"1.0\", /* one scanner */ \"scanners\" : [ { \"name\" : \"S\" } ] }\n");
+    vuro::profile prof(dir.file("default.conf"));
+    ASSERT_TRUE(prof.load(dir.file("scanApp.conf").c_str()));
+    ASSERT_EQ(prof.scanners.size(), 1u);
+    EXPECT_EQ(prof.scanners[0]->name, "S");
+}
+
+TEST(ProfileFile, OlderVersionsAreDeletedNewerOnesLoad)
+{
+    struct case_t {
+        const char* version_member;  // empty: no "version"
+        bool loads;
+        const char* version_after;
+    } cases[] = {
+        {"", false, "1.0"},
+        {"\"version\":\"0.9\",", false, "1.0"},
+        {"\"version\":\"0.99.99\",", false, "1.0"},
+        {"\"version\":\"\",", false, "1.0"},
+        {"\"version\":null,", false, "1.0"},
+        {"\"version\":{\"major\":2},", false, "1.0"},
+        {"\"version\":\"1.0\",", true, "1.0"},
+        {"\"version\":\"1.0.0.0\",", true, "1.0.0.0"},
+        {"\"version\":\"1.1\",", true, "1.1"},
+        {"\"version\":\"2\",", true, "2"},
+        {"\"version\":\"v1.0-beta\",", true, "v1.0-beta"},
+        {"\"version\":2,", true, "2.000000"},
+        // Parts stop at their largest value instead of wrapping round to 0.
+        {"\"version\":\"4294967296\",", true, "4294967296"},
+    };
+    for (const case_t& c : cases) {
+        SCOPED_TRACE(c.version_member);
+        test_folder dir;
+        std::string loaded = dir.file("other.conf");
+        std::string default_file = dir.file("scanApp.conf");
+        write_text(loaded, std::string("{") + c.version_member + "\"scanners\":[{\"name\":\"S\"}],\"policy_index\":3}");
+        write_text(default_file, "{}");
+
+        vuro::profile prof(default_file);
+        EXPECT_TRUE(prof.load(loaded.c_str()));
+        EXPECT_EQ(prof.version, c.version_after);
+        EXPECT_EQ(prof.scanners.size(), c.loads ? 1u : 0u);
+        EXPECT_EQ(prof.policy_index, c.loads ? 3 : 0);
+        EXPECT_EQ(fs::exists(loaded), c.loads);
+        // Only the file that was loaded goes.
+        EXPECT_TRUE(fs::exists(default_file));
+    }
+}
+
+TEST(ProfileFile, OldDefaultFileIsDeletedAndTheNextSaveStartsFresh)
+{
+    test_folder dir;
+    std::string default_file = dir.file("scanApp.conf");
+    write_text(default_file, "{\"version\":\"0.9\",\"scanners\":[{\"name\":\"S\"}]}");
+    vuro::profile prof(default_file);
+    EXPECT_TRUE(prof.load(nullptr));
+    EXPECT_FALSE(fs::exists(default_file));
+    ASSERT_TRUE(prof.save(nullptr));
+    EXPECT_NE(read_text(default_file).find("\"scanners\" : null"), std::string::npos);
+}
+
+mode_t mode_of(const std::string& path)
+{
+    struct stat info{};
+    stat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+ino_t inode_of(const std::string& path)
+{
+    struct stat info{};
+    stat(path.c_str(), &info);
+    return info.st_ino;
+}
+
+std::size_t entries_in(const std::string& folder)
+{
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST(ProfileSave, ReplacesTheFileAndKeepsItsMode)
+{
+    test_folder dir;
+    std::string file = dir.file("scanApp.conf");
+    write_text(file, "old text");
+    ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+    ino_t old_inode = inode_of(file);
+
+    vuro::profile prof = make_full_profile(dir.file("default.conf"));
+    ASSERT_TRUE(prof.save(file.c_str()));
+    EXPECT_EQ(read_text(file), fixture("full_profile.conf"));
+    EXPECT_EQ(mode_of(file), 0640u);
+    // A new file took the old one's name: a reader never sees half a file.
+    EXPECT_NE(inode_of(file), old_inode);
+    EXPECT_EQ(entries_in(dir.path()), 1u);
+}
+
+TEST(ProfileSave, NewFileGetsTheUsualModeAndItsFolders)
+{
+    test_folder dir;
+    std::string file = dir.file("root/scan/scanApp.conf");
+    mode_t mask = umask(022);
+    vuro::profile prof(dir.file("default.conf"));
+    bool ok = prof.save(file.c_str());
+    umask(mask);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(mode_of(file), 0644u);
+    EXPECT_TRUE(fs::is_directory(dir.file("root/scan")));
+}
+
+TEST(ProfileSave, WriteErrorIsReportedAndTheOldFileStays)
+{
+    test_folder dir;
+    std::string file = dir.file("scanApp.conf");
+    write_text(file, "old text");
+
+    // Writes beyond 64 bytes fail with EFBIG instead of raising SIGXFSZ.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit old_limit{};
+    getrlimit(RLIMIT_FSIZE, &old_limit);
+    rlimit small = old_limit;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    vuro::profile prof = make_full_profile(dir.file("default.conf"));
+    bool ok = prof.save(file.c_str());
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    signal(SIGXFSZ, SIG_DFL);
+
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(read_text(file), "old text");
+    EXPECT_EQ(entries_in(dir.path()), 1u);
+}
+
+TEST(ProfileSave, UnwritablePlacesFail)
+{
+    test_folder dir;
+    write_text(dir.file("plain"), "x");
+    fs::create_directory(dir.file("folder"));
+    std::string overlong = dir.file(std::string(helper::kMaxPathLength, 'n') + "/scanApp.conf");
+    vuro::profile prof(dir.file("default.conf"));
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(prof.save(dir.file("plain/scanApp.conf").c_str()));
+    EXPECT_FALSE(prof.save(dir.file("folder").c_str()));
+    EXPECT_FALSE(prof.save(overlong.c_str()));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(entries_in(dir.path()), 2u);
+    EXPECT_TRUE(fs::is_empty(dir.file("folder")));
+}
+
+}  // namespace
