@@ -65,10 +65,11 @@ CommandServer::CommandServer(int clientFd, UsbScanner& usb, NetworkScanner& netw
 
 void CommandServer::run()
 {
-    while (flag) {
+    for (;;) {
         int32_t command = 0;
-        const bool received =
-            waitForInput(clientFd_) == InputWait::Ready && receiveWhole(clientFd_, &command, sizeof command) == sizeof command;
+        // SIGQUIT interrupts the wait for the next command and ends the connection like a disconnect.
+        const bool received = flag && waitForInput(clientFd_) == InputWait::Ready &&
+                              receiveWhole(clientFd_, &command, sizeof command) == sizeof command;
         if (!received || !flag) {
             logQuitSignal();
             logInfo("[TaliroScanSDK] pid:%d DISCONNECT FROM SERVER\n", pid_);
@@ -77,7 +78,6 @@ void CommandServer::run()
         logInfo("[TaliroScanSDK] pid:%d recv scanCommandType %d\n", pid_, command);
         serve(command);
     }
-    logQuitSignal();
 }
 
 void CommandServer::serve(int32_t command)

@@ -182,6 +182,69 @@ TEST_F(DaemonTest, AnswersCommandsWithExactBytesAndIgnoresUndefinedOnes)
     EXPECT_NE(infoLog().find("recv scanCommandType 1\n"), std::string::npos);
 }
 
+TEST_F(DaemonTest, EveryCommandAnswersItsRecordWithExactBytes)
+{
+    startDaemon(std::string(kScanner) + R"(
+result lock 3
+result sizes 9
+netadfstatus 1
+props 1b530300100080000102000304050000060000000700080a
+osl <x/>
+caps 0 1 100 600 1 7 1 0 216 297 300
+)");
+    ScanClient client;
+    ASSERT_TRUE(client.connectTo());
+    const int32_t devfd = firstDevice(client);
+    VuroSocket scanner;
+    zeroRecord(scanner);
+    copyText(scanner.szScannerIP, "127.0.0.2");
+    USBScanLockReq lock;
+    zeroRecord(lock);
+    lock.devfd = devfd;
+    lock.info.bitDepth = 8;
+    USBReopenDevReq reopen;
+    zeroRecord(reopen);
+    reopen.devfd = devfd;
+    reopen.vid = 0x2f7a;
+    reopen.pid = 0x5a01;
+    copyText(reopen.SerialNumber, "SN0001x");
+    CmdDeleteFileReq remove;
+    zeroRecord(remove);
+    copyText(remove.fileName, kScanDir + "taliro_scan_info.log");
+    struct Case {
+        int32_t command;
+        std::vector<uint8_t> request;
+        std::string reply;
+    };
+    const Case cases[] = {
+        {USB_OPEN_DEV, recordBytes(USBCommonReq{devfd}), "00000000"},
+        {USB_CLEAR_DEV, recordBytes(USBClearDevEpReq{devfd, 0x82}), "00000000"},
+        {USB_RESET_DEVEP, recordBytes(USBResetDevEpReq{devfd, 0x02}), "00000000"},
+        {USB_RESET_DEVEP, recordBytes(USBResetDevEpReq{-1, 0x02}), "09000000"},
+        {USB_SCAN_LOCK, recordBytes(lock), "03000000"},
+        {USB_SCAN_UNLOCK, recordBytes(USBCommonReq{devfd}), "00000000"},
+        {USB_SCAN_ADFSTATUS, recordBytes(USBCommonReq{devfd}), "02000000 00000000"},
+        {USB_SCAN_POWERON, recordBytes(USBCommonReq{devfd}), "00000000"},
+        {USB_SCAN_GETSIZES, recordBytes(USBCommonReq{devfd}), "09000000"},
+        {USB_SCAN_DEVPROPERTIES, recordBytes(USBCommonReq{devfd}),
+         "1b530300 10008000 01020003 04050000 06000000 0700080a 00000000"},
+        {TCP_SEND_OSL, recordBytes(TCPOSLReq{scanner, OSL_CMD_SUMMARY}), "00000000 04000000 3c782f3e"},
+        {TCP_SCAN_ADFST, recordBytes(TCPCommonReq{scanner}), "00000000 01000000"},
+        {TCP_SCAN_DEVPROPERTIES, recordBytes(TCPCommonReq{scanner}),
+         "00000000 00010000 64000000 58020000 01000000 07000000 01000000 d8000000 29010000 2c010000"},
+        {USB_REOPEN_DEV, recordBytes(reopen), "09000000 00000000"},
+        {CMD_DELETE_FILE, recordBytes(remove), ""},
+        {USB_CLOSE_DEV, recordBytes(USBCommonReq{devfd}), "00000000"},
+        {USB_SCAN_ADFSTATUS, recordBytes(USBCommonReq{devfd}), "00000000 09000000"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(client.sendBytes(&c.command, sizeof c.command));
+        ASSERT_TRUE(client.sendBytes(c.request.data(), c.request.size()));
+        EXPECT_EQ(toHex(client.receiveUntilQuiet(150)), c.reply) << "command " << c.command;
+    }
+    EXPECT_TRUE(std::filesystem::exists(kScanDir + "taliro_scan_info.log"));
+}
+
 TEST_F(DaemonTest, RecordStillShortAfterFiveSecondsGetsNoReplyAndTheConnectionGoesOn)
 {
     startDaemon();
@@ -387,9 +450,11 @@ TEST_F(DaemonTest, ShippedDaemonStartsAndServesWithoutAUsbBus)
     ASSERT_TRUE(daemon.start(kRoot + "bin/ScanLinkDaemon", {}));
     ScanClient client;
     ASSERT_TRUE(client.connectTo());
-    const uint8_t find[] = {0x00, 0, 0, 0, 0x7a, 0x2f, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    // A vendor id no device has: no device records, whatever buses this machine has.
+    const uint8_t find[] = {0x00, 0, 0, 0, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     ASSERT_TRUE(client.sendBytes(find, sizeof find));
-    EXPECT_EQ(toHex(client.receiveUntilQuiet(300)), "ffffffff");
+    const std::string count = toHex(client.receiveUntilQuiet(300));
+    EXPECT_TRUE(count == "ffffffff" || count == "00000000") << count;
     const pid_t listener = daemon.listenerPid();
     ASSERT_EQ(kill(listener, SIGQUIT), 0);
     EXPECT_TRUE(waitUntil([&] { return !processExists(listener); }, 3000));
