@@ -92,8 +92,17 @@ void CommandServer::serve(int32_t command)
     case USB_SCAN_ABORT: abortUsbScan(); break;
     case USB_SCAN_LOCK: lockScanner(); break;
     case USB_SCAN_UNLOCK:
+        usbDeviceCommand(&UsbScanner::scanUnlock, "[TaliroScanSDK] recv ScanUnlockReq err\n",
+                         "[TaliroScanSDK] send ScanUnlockReq result err\n");
+        break;
     case USB_SCAN_POWERON:
-    case USB_SCAN_GETSIZES: usbPlainCommand(command); break;
+        usbDeviceCommand(&UsbScanner::scanPowerOn, "[TaliroScanSDK] recv ScanPowerOnReq err\n",
+                         "[TaliroScanSDK] send ScanPowerOnReq result err\n");
+        break;
+    case USB_SCAN_GETSIZES:
+        usbDeviceCommand(&UsbScanner::scanGetSizes, "[TaliroScanSDK] recv ScanGetSizesReq err\n",
+                         "[TaliroScanSDK] send ScanGetSizesReq result err\n");
+        break;
     case USB_SCAN_ADFSTATUS: usbAdfStatus(); break;
     case USB_SCAN_DEVPROPERTIES: usbDeviceProperties(); break;
     case TCP_SEND_OSL: sendOsl(); break;
@@ -249,27 +258,13 @@ void CommandServer::lockScanner()
     sendReply(result, "[TaliroScanSDK] send ScanLockReq result err\n");
 }
 
-void CommandServer::usbPlainCommand(int32_t command)
+void CommandServer::usbDeviceCommand(int (UsbScanner::*call)(int), const char* shortText, const char* failedText)
 {
-    struct Texts {
-        const char* shortRequest;
-        const char* replyNotSent;
-    };
-    const Texts texts = command == USB_SCAN_UNLOCK
-                            ? Texts{"[TaliroScanSDK] recv ScanUnlockReq err\n",
-                                    "[TaliroScanSDK] send ScanUnlockReq result err\n"}
-                        : command == USB_SCAN_POWERON
-                            ? Texts{"[TaliroScanSDK] recv ScanPowerOnReq err\n",
-                                    "[TaliroScanSDK] send ScanPowerOnReq result err\n"}
-                            : Texts{"[TaliroScanSDK] recv ScanGetSizesReq err\n",
-                                    "[TaliroScanSDK] send ScanGetSizesReq result err\n"};
     USBCommonReq request;
-    if (!receiveRequest(request, texts.shortRequest))
+    if (!receiveRequest(request, shortText))
         return;
-    const int32_t result = command == USB_SCAN_UNLOCK    ? usb_.scanUnlock(request.devfd)
-                           : command == USB_SCAN_POWERON ? usb_.scanPowerOn(request.devfd)
-                                                         : usb_.scanGetSizes(request.devfd);
-    sendReply(result, texts.replyNotSent);
+    const int32_t result = (usb_.*call)(request.devfd);
+    sendReply(result, failedText);
 }
 
 void CommandServer::usbAdfStatus()

@@ -40,7 +40,8 @@ private:
     void lockScanner();
     void usbAdfStatus();
     void usbDeviceProperties();
-    void usbPlainCommand(int32_t command);
+    // The commands that name a device and answer one result.
+    void usbDeviceCommand(int (UsbScanner::*call)(int), const char* shortText, const char* failedText);
     void sendOsl();
     void startNetworkScan();
     void abortNetworkScan();
