@@ -6,6 +6,7 @@
 #include "inline_data_process.h"
 #include "scripted_scanner.h"
 
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -45,6 +46,7 @@ std::string scanDir;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
+    signal(SIGPIPE, SIG_IGN);
     char pattern[] = "/tmp/scanlinkdaemon-fuzz-XXXXXX";
     scanDir = std::string(mkdtemp(pattern)) + "/";
     return 0;
