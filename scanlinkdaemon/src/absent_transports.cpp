@@ -1,0 +1,31 @@
+#include "absent_transports.h"
+
+int AbsentUsbScanner::findDevices(int, int, bool, VURO_USB_DEV*, int) { return -1; }
+void AbsentUsbScanner::describeDevice(const VURO_USB_DEV& device, USBFindDevRes& record) { record.fd = device.fd; }
+int AbsentUsbScanner::init(int) { return kSaneGood; }
+void AbsentUsbScanner::closeDevice(int) {}
+int AbsentUsbScanner::clearHalt(int, uint32_t) { return kSaneIoError; }
+int AbsentUsbScanner::resetEndpoint(int, uint32_t) { return kSaneIoError; }
+int AbsentUsbScanner::scanStart(int) { return kSaneIoError; }
+int AbsentUsbScanner::scanAbort(int) { return -1; }
+int AbsentUsbScanner::scanLock(int, const SettingInfo&) { return kSaneIoError; }
+int AbsentUsbScanner::scanUnlock(int) { return kSaneIoError; }
+int AbsentUsbScanner::scanAdfStatus(int, int32_t&) { return kSaneIoError; }
+int AbsentUsbScanner::scanPowerOn(int) { return kSaneIoError; }
+int AbsentUsbScanner::scanGetSizes(int) { return kSaneIoError; }
+int AbsentUsbScanner::scanDeviceProperties(int, ResScanDeviceProperties&) { return kSaneIoError; }
+int AbsentUsbScanner::scanRecord(int, int32_t&, std::vector<uint8_t>&, size_t&) { return kSaneIoError; }
+
+int AbsentNetworkScanner::sendOsl(const VuroSocket&, int32_t, std::string&) { return kSaneIoError; }
+int AbsentNetworkScanner::scanStart(const VuroSocket&, const SettingInfo&, int& dataConnection)
+{
+    dataConnection = -1;
+    return kSaneIoError;
+}
+int AbsentNetworkScanner::scanAbort(const VuroSocket&) { return kSaneIoError; }
+int AbsentNetworkScanner::adfStatus(const VuroSocket&, int32_t&) { return kSaneIoError; }
+int AbsentNetworkScanner::deviceProperties(const VuroSocket&, ScannerCapabilities&) { return kSaneIoError; }
+int AbsentNetworkScanner::scanRecord(const VuroSocket&, int32_t&, std::vector<uint8_t>&, size_t&)
+{
+    return kSaneIoError;
+}

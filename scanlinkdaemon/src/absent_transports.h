@@ -1,0 +1,37 @@
+#pragma once
+
+// Stand-in transports of the shipped daemon until the USB and network
+// transports are built in: no USB bus can be opened and no network scanner
+// answers, so every device request fails with an I/O error.
+
+#include "scanner_transports.h"
+
+class AbsentUsbScanner : public UsbScanner {
+public:
+    int findDevices(int vid, int pid, bool compareWithPID, VURO_USB_DEV* devices, int capacity) override;
+    void describeDevice(const VURO_USB_DEV& device, USBFindDevRes& record) override;
+    int init(int fd) override;
+    void closeDevice(int fd) override;
+    int clearHalt(int fd, uint32_t endpoint) override;
+    int resetEndpoint(int fd, uint32_t endpoint) override;
+    int scanStart(int fd) override;
+    int scanAbort(int fd) override;
+    int scanLock(int fd, const SettingInfo& info) override;
+    int scanUnlock(int fd) override;
+    int scanAdfStatus(int fd, int32_t& status) override;
+    int scanPowerOn(int fd) override;
+    int scanGetSizes(int fd) override;
+    int scanDeviceProperties(int fd, ResScanDeviceProperties& properties) override;
+    int scanRecord(int fd, int32_t& status, std::vector<uint8_t>& data, size_t& dataSize) override;
+};
+
+class AbsentNetworkScanner : public NetworkScanner {
+public:
+    int sendOsl(const VuroSocket& scanner, int32_t type, std::string& answer) override;
+    int scanStart(const VuroSocket& scanner, const SettingInfo& info, int& dataConnection) override;
+    int scanAbort(const VuroSocket& scanner) override;
+    int adfStatus(const VuroSocket& scanner, int32_t& status) override;
+    int deviceProperties(const VuroSocket& scanner, ScannerCapabilities& capabilities) override;
+    int scanRecord(const VuroSocket& scanner, int32_t& status, std::vector<uint8_t>& data,
+                   size_t& dataSize) override;
+};

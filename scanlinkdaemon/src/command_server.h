@@ -1,0 +1,67 @@
+#pragma once
+
+// The connection process's side of the scan command protocol: reads one
+// command number and its request record after another and answers each.
+
+#include "scan_protocol.h"
+
+#include <set>
+#include <string>
+
+class DataProcessRunner;
+class NetworkScanner;
+class UsbScanner;
+
+class CommandServer {
+public:
+    // scanDir is the folder of the page files and logs, ending with "/";
+    // pid names this connection's jobs.
+    CommandServer(int clientFd, UsbScanner& usb, NetworkScanner& network, DataProcessRunner& dataProcess,
+                  std::string scanDir, int pid);
+
+    // Serves requests until the client closes, a receive fails or SIGQUIT came.
+    void run();
+
+private:
+    void serve(int32_t command);
+
+    template <class Request>
+    bool receiveRequest(Request& request, const char* shortText);
+    template <class Reply>
+    void sendReply(const Reply& reply, const char* failedText);
+
+    void findDevices();
+    void openDevice();
+    void closeDevice();
+    void clearEndpoint();
+    void resetEndpoint();
+    void startUsbScan();
+    void abortUsbScan();
+    void lockScanner();
+    void usbAdfStatus();
+    void usbDeviceProperties();
+    // The commands that name a device and answer one result.
+    void usbDeviceCommand(int (UsbScanner::*call)(int), const char* shortText, const char* failedText);
+    void sendOsl();
+    void startNetworkScan();
+    void abortNetworkScan();
+    void networkAdfStatus();
+    void networkDeviceProperties();
+    void reopenDevice();
+    void deleteFile();
+
+    int nextJobNumber();
+    void deleteJobPages(const char* base);
+    void closeOwnedDataConnection(int fd);
+
+    int clientFd_;
+    UsbScanner& usb_;
+    NetworkScanner& network_;
+    DataProcessRunner& dataProcess_;
+    std::string scanDir_;
+    int pid_;
+    int filename_index = 0;
+    // Descriptors this process opened and a request may close.
+    std::set<int> ownedDevices_;
+    std::set<int> ownedDataConnections_;
+};
