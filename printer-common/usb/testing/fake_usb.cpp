@@ -74,22 +74,6 @@ const char* usbCallName(UsbCall call)
     return "?";
 }
 
-FakeDeviceSpec printerDevice(std::uint16_t vendorId, std::uint16_t productId, const std::string& serialNumber)
-{
-    FakeDeviceSpec spec;
-    spec.vendorId = vendorId;
-    spec.productId = productId;
-    spec.manufacturer = "Taliro";
-    spec.product = "Taliro Printer";
-    spec.serialNumber = serialNumber;
-    FakeAltSetting setting;
-    setting.interfaceClass = LIBUSB_CLASS_PRINTER;
-    setting.endpoints = {{0x01, LIBUSB_TRANSFER_TYPE_BULK, 64}, {0x82, LIBUSB_TRANSFER_TYPE_BULK, 64}};
-    spec.configs = {FakeConfig{{FakeInterface{{setting}}}}};
-    spec.kernelDriverOn = {0};
-    return spec;
-}
-
 FakeUsb::FakeUsb() = default;
 FakeUsb::~FakeUsb() = default;
 
@@ -299,19 +283,7 @@ int FakeUsb::getDeviceDescriptor(libusb_device* device, libusb_device_descriptor
         return record(UsbCall::GetDeviceDescriptor, number, error);
     if (found == nullptr || descriptor == nullptr)
         return record(UsbCall::GetDeviceDescriptor, number, LIBUSB_ERROR_INVALID_PARAM);
-    const FakeDeviceSpec& spec = found->spec;
-    *descriptor = libusb_device_descriptor{};
-    descriptor->bLength = LIBUSB_DT_DEVICE_SIZE;
-    descriptor->bDescriptorType = LIBUSB_DT_DEVICE;
-    descriptor->bcdUSB = 0x0200;
-    descriptor->bMaxPacketSize0 = 64;
-    descriptor->idVendor = spec.vendorId;
-    descriptor->idProduct = spec.productId;
-    descriptor->bcdDevice = 0x0100;
-    descriptor->iManufacturer = spec.manufacturer.empty() ? 0 : 1;
-    descriptor->iProduct = spec.product.empty() ? 0 : 2;
-    descriptor->iSerialNumber = spec.serialNumber.empty() ? 0 : 3;
-    descriptor->bNumConfigurations = static_cast<std::uint8_t>(spec.configs.size());
+    *descriptor = deviceDescriptor(found->spec);
     return record(UsbCall::GetDeviceDescriptor, number, 0);
 }
 
@@ -536,8 +508,10 @@ int FakeUsb::controlTransfer(libusb_device_handle* handle, std::uint8_t requestT
     if (found == nullptr || (length > 0 && data == nullptr))
         return record(UsbCall::ControlTransfer, number, LIBUSB_ERROR_INVALID_PARAM);
     const bool toInterface = (requestType & 0x1F) == LIBUSB_RECIPIENT_INTERFACE;
+    // usbfs refuses a request to an interface a kernel driver holds; libusb
+    // reports an I/O error.
     if (toInterface && !mayUseInterface(*found, index & 0xFF))
-        return record(UsbCall::ControlTransfer, number, LIBUSB_ERROR_BUSY);
+        return record(UsbCall::ControlTransfer, number, LIBUSB_ERROR_IO);
     const auto answer = found->device->spec.controlAnswers.find({requestType, request});
     if (answer == found->device->spec.controlAnswers.end())
         return record(UsbCall::ControlTransfer, number, LIBUSB_ERROR_PIPE);
@@ -555,10 +529,13 @@ int FakeUsb::bulkTransfer(libusb_device_handle* handle, unsigned char endpoint, 
 {
     Handle* found = findHandle(handle);
     const int number = found ? found->device->number : -1;
-    if (transferred != nullptr)
-        *transferred = 0;
     bulks_.push_back({number, endpoint, length, timeoutMs, {}, 0});
     BulkRecord& log = bulks_.back();
+    // A transfer libusb refuses to start leaves `transferred` as it was.
+    const auto refuse = [&](int result) {
+        log.result = result;
+        return record(UsbCall::BulkTransfer, number, result);
+    };
     const auto finish = [&](int result) {
         log.result = result;
         if (transferred != nullptr)
@@ -567,9 +544,9 @@ int FakeUsb::bulkTransfer(libusb_device_handle* handle, unsigned char endpoint, 
     };
     int error = 0;
     if (injectedFailure(UsbCall::BulkTransfer, &error))
-        return finish(error);
+        return refuse(error);
     if (found == nullptr || length < 0 || (length > 0 && data == nullptr))
-        return finish(LIBUSB_ERROR_INVALID_PARAM);
+        return refuse(LIBUSB_ERROR_INVALID_PARAM);
 
     // The endpoint must be in the current setting of an interface this handle may use.
     bool reachable = false;
@@ -585,8 +562,9 @@ int FakeUsb::bulkTransfer(libusb_device_handle* handle, unsigned char endpoint, 
                 (candidate.attributes & 0x03) == LIBUSB_TRANSFER_TYPE_BULK)
                 reachable = true;
     }
+    // usbfs refuses the URB; libusb reports an I/O error.
     if (!reachable)
-        return finish(LIBUSB_ERROR_IO);
+        return refuse(LIBUSB_ERROR_IO);
 
     if (!(endpoint & LIBUSB_ENDPOINT_IN)) {
         const int accepted = spec.bulkOutAccepts < 0 ? length : std::min(length, spec.bulkOutAccepts);

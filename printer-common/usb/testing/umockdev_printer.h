@@ -1,21 +1,24 @@
 #pragma once
 
-// An emulated USB printer for the real libusb code: a umockdev test bed with
-// one printer's sysfs entry and device node. The program must run under
-// umockdev-wrapper (testbed_add_umockdev_gtest), which redirects /sys and /dev.
+// Emulated USB devices for the real libusb code: a umockdev test bed with each
+// device's sysfs entry and device node, and a usbfs handler that answers the
+// requests libusb makes (string descriptors, kernel driver query and detach,
+// claim, release, alternate setting, control and bulk transfers) from the
+// same FakeDeviceSpec the libusb fake uses. The program must run under
+// umockdev-wrapper (testbed_add_umockdev_gtest). The handler runs on
+// umockdev's own thread; the accessors here are safe to call meanwhile.
+
+#include "fake_device.h"
 
 #include <cstdint>
-#include <string>
+#include <memory>
+#include <mutex>
+#include <set>
 #include <vector>
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
 
 namespace usb_testing {
-
-// The descriptors file of a printer: an 18-byte device descriptor (strings
-// 1, 2, 3) and one configuration with interface 0 of class 7 and the bulk
-// endpoints OUT 0x01 and IN 0x82.
-std::vector<std::uint8_t> printerDescriptors(std::uint16_t vendorId, std::uint16_t productId);
 
 class UmockdevPrinter {
 public:
@@ -27,11 +30,28 @@ public:
     // False when the program does not run under umockdev-wrapper.
     bool active() const;
 
-    // Adds a device on bus 1 with the given descriptors file; gives its sysfs path or "" on failure.
-    std::string addDevice(int deviceNumber, const std::vector<std::uint8_t>& descriptors);
+    // Plugs in a device on bus 1; gives its number (0, 1, ... in the order
+    // added), -1 on failure.
+    int addDevice(const FakeDeviceSpec& spec);
+
+    // Script changes while the test runs.
+    void queueBulkIn(int device, std::uint8_t endpoint, const FakeAnswer& answer);
+    void setControlAnswer(int device, std::uint8_t requestType, std::uint8_t request, const FakeAnswer& answer);
+
+    std::vector<ControlRecord> controlRequests() const;
+    std::vector<BulkRecord> bulkTransfers() const;
+    std::vector<std::uint8_t> bulkOutData(int device, std::uint8_t endpoint) const;
+    std::set<int> claimedInterfaces(int device) const;
+    bool kernelDriverOn(int device, int interfaceNumber) const;
+
+    struct Device;
 
 private:
     UMockdevTestbed* testbed_;
+    mutable std::mutex mutex_;
+    std::vector<std::unique_ptr<Device>> devices_;
+    std::vector<ControlRecord> controls_;
+    std::vector<BulkRecord> bulks_;
 };
 
 }  // namespace usb_testing

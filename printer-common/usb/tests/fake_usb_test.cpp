@@ -140,7 +140,7 @@ TEST(FakeUsb, ControlRequestsAnswerAsScripted)
 
     Bytes buffer(1031, 0);
     // A kernel driver on interface 0 keeps class requests to it from going out.
-    EXPECT_EQ(usb.controlTransfer(open.handle, 0xA1, 0x33, 0, 0, buffer.data() + 7, 1024, 2000), LIBUSB_ERROR_BUSY);
+    EXPECT_EQ(usb.controlTransfer(open.handle, 0xA1, 0x33, 0, 0, buffer.data() + 7, 1024, 2000), LIBUSB_ERROR_IO);
     ASSERT_EQ(usb.detachKernelDriver(open.handle, 0), 0);
     ASSERT_EQ(usb.claimInterface(open.handle, 0), 0);
 
