@@ -31,8 +31,16 @@ TEST(CupsQueues, AddedQueueIsInPrintersConfAndItsPpd)
     EXPECT_EQ(readFile("/etc/cups/printers.conf").find("<Printer Q1>"), std::string::npos);
 }
 
-TEST(CupsQueues, EveryCaseStartsWithoutQueues)
+TEST(CupsQueues, EveryCaseStartsWithoutQueuesOnAPrivateOpt)
 {
+    // The install root lies on the namespace's own tmpfs.
+    std::ifstream mounts("/proc/self/mounts");
+    std::string line;
+    bool privateOpt = false;
+    while (std::getline(mounts, line))
+        privateOpt = privateOpt || line.rfind("tmpfs /opt ", 0) == 0;
+    EXPECT_TRUE(privateOpt);
+
     EXPECT_EQ(readFile("/etc/cups/printers.conf").find("<Printer"), std::string::npos);
     EXPECT_FALSE(testbed::addCupsQueue("bad/name", "socket://127.0.0.2:9100", "Taliro TX 560PDN"));
 }
