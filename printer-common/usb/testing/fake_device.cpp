@@ -2,46 +2,46 @@
 
 namespace usb_testing {
 
-FakeDeviceSpec printerDevice(std::uint16_t vendorId, std::uint16_t productId, const std::string& serialNumber)
+FakeDevice printerDevice(std::uint16_t vendorId, std::uint16_t productId, const std::string& serialNumber)
 {
-    FakeDeviceSpec spec;
-    spec.vendorId = vendorId;
-    spec.productId = productId;
-    spec.manufacturer = "Taliro";
-    spec.product = "Taliro Printer";
-    spec.serialNumber = serialNumber;
+    FakeDevice script;
+    script.vendorId = vendorId;
+    script.productId = productId;
+    script.manufacturer = "Taliro";
+    script.product = "Taliro Printer";
+    script.serialNumber = serialNumber;
     FakeAltSetting setting;
     setting.interfaceClass = LIBUSB_CLASS_PRINTER;
     setting.endpoints = {{0x01, LIBUSB_TRANSFER_TYPE_BULK, 64}, {0x82, LIBUSB_TRANSFER_TYPE_BULK, 64}};
-    spec.configs = {FakeConfig{{FakeInterface{{setting}}}}};
-    spec.kernelDriverOn = {0};
-    return spec;
+    script.configs = {FakeConfig{{FakeInterface{{setting}}}}};
+    script.kernelDriverOn = {0};
+    return script;
 }
 
-libusb_device_descriptor deviceDescriptor(const FakeDeviceSpec& spec)
+libusb_device_descriptor deviceDescriptor(const FakeDevice& script)
 {
     libusb_device_descriptor descriptor{};
     descriptor.bLength = LIBUSB_DT_DEVICE_SIZE;
     descriptor.bDescriptorType = LIBUSB_DT_DEVICE;
     descriptor.bcdUSB = 0x0200;
     descriptor.bMaxPacketSize0 = 64;
-    descriptor.idVendor = spec.vendorId;
-    descriptor.idProduct = spec.productId;
+    descriptor.idVendor = script.vendorId;
+    descriptor.idProduct = script.productId;
     descriptor.bcdDevice = 0x0100;
-    descriptor.iManufacturer = spec.manufacturer.empty() ? 0 : 1;
-    descriptor.iProduct = spec.product.empty() ? 0 : 2;
-    descriptor.iSerialNumber = spec.serialNumber.empty() ? 0 : 3;
-    descriptor.bNumConfigurations = static_cast<std::uint8_t>(spec.configs.size());
+    descriptor.iManufacturer = script.manufacturer.empty() ? 0 : 1;
+    descriptor.iProduct = script.product.empty() ? 0 : 2;
+    descriptor.iSerialNumber = script.serialNumber.empty() ? 0 : 3;
+    descriptor.bNumConfigurations = static_cast<std::uint8_t>(script.configs.size());
     return descriptor;
 }
 
-std::vector<std::uint8_t> descriptorBytes(const FakeDeviceSpec& spec)
+std::vector<std::uint8_t> descriptorBytes(const FakeDevice& script)
 {
     const auto word = [](std::vector<std::uint8_t>& out, std::uint16_t value) {
         out.push_back(static_cast<std::uint8_t>(value & 0xFF));
         out.push_back(static_cast<std::uint8_t>(value >> 8));
     };
-    const libusb_device_descriptor device = deviceDescriptor(spec);
+    const libusb_device_descriptor device = deviceDescriptor(script);
     std::vector<std::uint8_t> bytes = {device.bLength, device.bDescriptorType};
     word(bytes, device.bcdUSB);
     bytes.insert(bytes.end(), {device.bDeviceClass, device.bDeviceSubClass, device.bDeviceProtocol,
@@ -52,9 +52,9 @@ std::vector<std::uint8_t> descriptorBytes(const FakeDeviceSpec& spec)
     bytes.insert(bytes.end(), {device.iManufacturer, device.iProduct, device.iSerialNumber,
                                device.bNumConfigurations});
 
-    for (std::size_t c = 0; c < spec.configs.size(); ++c) {
+    for (std::size_t c = 0; c < script.configs.size(); ++c) {
         std::vector<std::uint8_t> body;
-        const FakeConfig& config = spec.configs[c];
+        const FakeConfig& config = script.configs[c];
         for (std::size_t i = 0; i < config.interfaces.size(); ++i) {
             const auto& settings = config.interfaces[i].altSettings;
             for (std::size_t a = 0; a < settings.size(); ++a) {

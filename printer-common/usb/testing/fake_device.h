@@ -44,7 +44,7 @@ struct FakeAnswer {
     std::vector<std::uint8_t> data;
 };
 
-struct FakeDeviceSpec {
+struct FakeDevice {
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
     // String descriptors 1, 2 and 3; an empty text has no descriptor (the read stalls).
@@ -62,15 +62,15 @@ struct FakeDeviceSpec {
 
 // A printer as the model table knows it: interface 0 of class 7 with bulk OUT
 // 0x01 and bulk IN 0x82, a kernel printer driver bound to it.
-FakeDeviceSpec printerDevice(std::uint16_t vendorId, std::uint16_t productId, const std::string& serialNumber);
+FakeDevice printerDevice(std::uint16_t vendorId, std::uint16_t productId, const std::string& serialNumber);
 
 // The device descriptor of a device (string indexes 1, 2, 3 for the texts it has).
-libusb_device_descriptor deviceDescriptor(const FakeDeviceSpec& spec);
+libusb_device_descriptor deviceDescriptor(const FakeDevice& script);
 
 // The bytes a device gives for its descriptors: the device descriptor, then
 // each configuration with its interfaces, settings and endpoints, as Linux
 // shows them in sysfs.
-std::vector<std::uint8_t> descriptorBytes(const FakeDeviceSpec& spec);
+std::vector<std::uint8_t> descriptorBytes(const FakeDevice& script);
 
 struct ControlRecord {
     int device;

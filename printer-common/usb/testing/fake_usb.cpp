@@ -6,7 +6,7 @@
 namespace usb_testing {
 
 struct FakeUsb::Device {
-    FakeDeviceSpec spec;
+    FakeDevice script;
     int number = 0;
     int references = 0;
 };
@@ -77,18 +77,18 @@ const char* usbCallName(UsbCall call)
 FakeUsb::FakeUsb() = default;
 FakeUsb::~FakeUsb() = default;
 
-int FakeUsb::addDevice(const FakeDeviceSpec& spec)
+int FakeUsb::addDevice(const FakeDevice& script)
 {
     auto device = std::make_unique<Device>();
-    device->spec = spec;
+    device->script = script;
     device->number = static_cast<int>(devices_.size());
     devices_.push_back(std::move(device));
     return devices_.back()->number;
 }
 
-FakeDeviceSpec& FakeUsb::device(int number)
+FakeDevice& FakeUsb::device(int number)
 {
-    return devices_.at(static_cast<std::size_t>(number))->spec;
+    return devices_.at(static_cast<std::size_t>(number))->script;
 }
 
 void FakeUsb::failCall(UsbCall call, int error, int occurrence)
@@ -195,16 +195,16 @@ bool FakeUsb::contextUsable(libusb_context* context)
 
 const FakeInterface* FakeUsb::interfaceOf(const Device& device, int interfaceNumber) const
 {
-    if (device.spec.configs.empty() || interfaceNumber < 0 ||
-        static_cast<std::size_t>(interfaceNumber) >= device.spec.configs[0].interfaces.size())
+    if (device.script.configs.empty() || interfaceNumber < 0 ||
+        static_cast<std::size_t>(interfaceNumber) >= device.script.configs[0].interfaces.size())
         return nullptr;
-    return &device.spec.configs[0].interfaces[static_cast<std::size_t>(interfaceNumber)];
+    return &device.script.configs[0].interfaces[static_cast<std::size_t>(interfaceNumber)];
 }
 
 // Linux claims an interface on first use unless a kernel driver holds it.
 bool FakeUsb::mayUseInterface(const Handle& handle, int interfaceNumber) const
 {
-    return handle.claimed.count(interfaceNumber) > 0 || handle.device->spec.kernelDriverOn.count(interfaceNumber) == 0;
+    return handle.claimed.count(interfaceNumber) > 0 || handle.device->script.kernelDriverOn.count(interfaceNumber) == 0;
 }
 
 int FakeUsb::init(libusb_context** context)
@@ -283,7 +283,7 @@ int FakeUsb::getDeviceDescriptor(libusb_device* device, libusb_device_descriptor
         return record(UsbCall::GetDeviceDescriptor, number, error);
     if (found == nullptr || descriptor == nullptr)
         return record(UsbCall::GetDeviceDescriptor, number, LIBUSB_ERROR_INVALID_PARAM);
-    *descriptor = deviceDescriptor(found->spec);
+    *descriptor = deviceDescriptor(found->script);
     return record(UsbCall::GetDeviceDescriptor, number, 0);
 }
 
@@ -296,10 +296,10 @@ int FakeUsb::getConfigDescriptor(libusb_device* device, std::uint8_t index, libu
         return record(UsbCall::GetConfigDescriptor, number, error);
     if (found == nullptr || config == nullptr)
         return record(UsbCall::GetConfigDescriptor, number, LIBUSB_ERROR_INVALID_PARAM);
-    if (index >= found->spec.configs.size())
+    if (index >= found->script.configs.size())
         return record(UsbCall::GetConfigDescriptor, number, LIBUSB_ERROR_NOT_FOUND);
 
-    const FakeConfig& source = found->spec.configs[index];
+    const FakeConfig& source = found->script.configs[index];
     auto owned = std::make_unique<OwnedConfig>();
     const std::size_t interfaceCount = source.interfaces.size();
     owned->interfaces.resize(interfaceCount);
@@ -393,10 +393,10 @@ int FakeUsb::getStringDescriptorAscii(libusb_device_handle* handle, std::uint8_t
         return record(UsbCall::GetStringDescriptorAscii, number, error);
     if (found == nullptr || data == nullptr || length < 1 || index == 0)
         return record(UsbCall::GetStringDescriptorAscii, number, LIBUSB_ERROR_INVALID_PARAM);
-    const FakeDeviceSpec& spec = found->device->spec;
-    const std::string* text = index == 1 ? &spec.manufacturer
-                              : index == 2 ? &spec.product
-                              : index == 3 ? &spec.serialNumber
+    const FakeDevice& script = found->device->script;
+    const std::string* text = index == 1 ? &script.manufacturer
+                              : index == 2 ? &script.product
+                              : index == 3 ? &script.serialNumber
                                            : nullptr;
     if (text == nullptr || text->empty())
         return record(UsbCall::GetStringDescriptorAscii, number, LIBUSB_ERROR_PIPE);
@@ -418,7 +418,7 @@ int FakeUsb::kernelDriverActive(libusb_device_handle* handle, int interfaceNumbe
         return record(UsbCall::KernelDriverActive, number, LIBUSB_ERROR_INVALID_PARAM);
     if (interfaceOf(*found->device, interfaceNumber) == nullptr)
         return record(UsbCall::KernelDriverActive, number, LIBUSB_ERROR_NOT_FOUND);
-    return record(UsbCall::KernelDriverActive, number, found->device->spec.kernelDriverOn.count(interfaceNumber) ? 1 : 0);
+    return record(UsbCall::KernelDriverActive, number, found->device->script.kernelDriverOn.count(interfaceNumber) ? 1 : 0);
 }
 
 int FakeUsb::detachKernelDriver(libusb_device_handle* handle, int interfaceNumber)
@@ -431,7 +431,7 @@ int FakeUsb::detachKernelDriver(libusb_device_handle* handle, int interfaceNumbe
     if (found == nullptr)
         return record(UsbCall::DetachKernelDriver, number, LIBUSB_ERROR_INVALID_PARAM);
     if (interfaceOf(*found->device, interfaceNumber) == nullptr ||
-        found->device->spec.kernelDriverOn.erase(interfaceNumber) == 0)
+        found->device->script.kernelDriverOn.erase(interfaceNumber) == 0)
         return record(UsbCall::DetachKernelDriver, number, LIBUSB_ERROR_NOT_FOUND);
     return record(UsbCall::DetachKernelDriver, number, 0);
 }
@@ -447,7 +447,7 @@ int FakeUsb::claimInterface(libusb_device_handle* handle, int interfaceNumber)
         return record(UsbCall::ClaimInterface, number, LIBUSB_ERROR_INVALID_PARAM);
     if (interfaceOf(*found->device, interfaceNumber) == nullptr)
         return record(UsbCall::ClaimInterface, number, LIBUSB_ERROR_NOT_FOUND);
-    if (found->device->spec.kernelDriverOn.count(interfaceNumber))
+    if (found->device->script.kernelDriverOn.count(interfaceNumber))
         return record(UsbCall::ClaimInterface, number, LIBUSB_ERROR_BUSY);
     for (const auto& other : handles_)
         if (other.second.get() != found && other.second->device == found->device &&
@@ -512,8 +512,8 @@ int FakeUsb::controlTransfer(libusb_device_handle* handle, std::uint8_t requestT
     // reports an I/O error.
     if (toInterface && !mayUseInterface(*found, index & 0xFF))
         return record(UsbCall::ControlTransfer, number, LIBUSB_ERROR_IO);
-    const auto answer = found->device->spec.controlAnswers.find({requestType, request});
-    if (answer == found->device->spec.controlAnswers.end())
+    const auto answer = found->device->script.controlAnswers.find({requestType, request});
+    if (answer == found->device->script.controlAnswers.end())
         return record(UsbCall::ControlTransfer, number, LIBUSB_ERROR_PIPE);
     if (answer->second.result < 0)
         return record(UsbCall::ControlTransfer, number, answer->second.result);
@@ -550,9 +550,9 @@ int FakeUsb::bulkTransfer(libusb_device_handle* handle, unsigned char endpoint, 
 
     // The endpoint must be in the current setting of an interface this handle may use.
     bool reachable = false;
-    const FakeDeviceSpec& spec = found->device->spec;
-    for (std::size_t i = 0; !reachable && !spec.configs.empty() && i < spec.configs[0].interfaces.size(); ++i) {
-        const auto& settings = spec.configs[0].interfaces[i].altSettings;
+    const FakeDevice& script = found->device->script;
+    for (std::size_t i = 0; !reachable && !script.configs.empty() && i < script.configs[0].interfaces.size(); ++i) {
+        const auto& settings = script.configs[0].interfaces[i].altSettings;
         const auto current = found->altSetting.find(static_cast<int>(i));
         const std::size_t alt = current == found->altSetting.end() ? 0 : static_cast<std::size_t>(current->second);
         if (alt >= settings.size() || !mayUseInterface(*found, static_cast<int>(i)))
@@ -567,11 +567,11 @@ int FakeUsb::bulkTransfer(libusb_device_handle* handle, unsigned char endpoint, 
         return refuse(LIBUSB_ERROR_IO);
 
     if (!(endpoint & LIBUSB_ENDPOINT_IN)) {
-        const int accepted = spec.bulkOutAccepts < 0 ? length : std::min(length, spec.bulkOutAccepts);
+        const int accepted = script.bulkOutAccepts < 0 ? length : std::min(length, script.bulkOutAccepts);
         log.data.assign(data, data + accepted);
         return finish(0);
     }
-    auto& queue = found->device->spec.bulkInAnswers[endpoint];
+    auto& queue = found->device->script.bulkInAnswers[endpoint];
     if (queue.empty())
         return finish(LIBUSB_ERROR_TIMEOUT);
     const FakeAnswer answer = queue.front();

@@ -57,9 +57,9 @@ public:
     FakeUsb& operator=(const FakeUsb&) = delete;
 
     // Adds a device at the end of the device list; gives its number (0, 1, ...).
-    int addDevice(const FakeDeviceSpec& spec);
+    int addDevice(const FakeDevice& script);
     // The script of a device, to change between calls.
-    FakeDeviceSpec& device(int number);
+    FakeDevice& device(int number);
 
     // The occurrence-th call (counting from 1) of this kind fails with `error`
     // and does nothing else. Calls without a result cannot fail.

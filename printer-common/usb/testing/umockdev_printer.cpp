@@ -18,7 +18,7 @@ namespace usb_testing {
 
 struct UmockdevPrinter::Device {
     int number = 0;
-    FakeDeviceSpec spec;
+    FakeDevice script;
     UMockdevIoctlBase* handler = nullptr;
     std::set<int> claimed;
     std::map<int, int> altSetting;
@@ -48,14 +48,14 @@ int urbStatus(int libusbError)
 }
 
 // A string descriptor: UTF-16LE of the ASCII text; index 0 lists US English.
-std::vector<std::uint8_t> stringDescriptor(const FakeDeviceSpec& spec, int index, bool* found)
+std::vector<std::uint8_t> stringDescriptor(const FakeDevice& script, int index, bool* found)
 {
     *found = true;
     if (index == 0)
         return {4, LIBUSB_DT_STRING, 0x09, 0x04};
-    const std::string* text = index == 1 ? &spec.manufacturer
-                              : index == 2 ? &spec.product
-                              : index == 3 ? &spec.serialNumber
+    const std::string* text = index == 1 ? &script.manufacturer
+                              : index == 2 ? &script.product
+                              : index == 3 ? &script.serialNumber
                                            : nullptr;
     if (text == nullptr || text->empty()) {
         *found = false;
@@ -102,7 +102,7 @@ public:
             auto* driver = reinterpret_cast<usbdevfs_getdriver*>(data->data);
             if (!interfaceExists(static_cast<int>(driver->interface)))
                 return complete(client, -1, EINVAL);
-            if (device_.spec.kernelDriverOn.count(static_cast<int>(driver->interface)) == 0)
+            if (device_.script.kernelDriverOn.count(static_cast<int>(driver->interface)) == 0)
                 return complete(client, -1, ENODATA);
             std::snprintf(driver->driver, sizeof driver->driver, "usblp");
             return complete(client, 0, 0);
@@ -112,7 +112,7 @@ public:
             const auto* command = reinterpret_cast<const usbdevfs_ioctl*>(data->data);
             if (command->ioctl_code != static_cast<int>(USBDEVFS_DISCONNECT))
                 return complete(client, -1, ENOTTY);
-            if (device_.spec.kernelDriverOn.erase(command->ifno) == 0)
+            if (device_.script.kernelDriverOn.erase(command->ifno) == 0)
                 return complete(client, -1, ENODATA);
             return complete(client, 0, 0);
         }
@@ -121,7 +121,7 @@ public:
                 resolve(arg, sizeof(unsigned int))->data));
             if (!interfaceExists(number))
                 return complete(client, -1, ENOENT);
-            if (device_.spec.kernelDriverOn.count(number))
+            if (device_.script.kernelDriverOn.count(number))
                 return complete(client, -1, EBUSY);
             device_.claimed.insert(number);
             return complete(client, 0, 0);
@@ -139,7 +139,7 @@ public:
                 resolve(arg, sizeof(usbdevfs_setinterface))->data);
             const int number = static_cast<int>(set->interface);
             if (!interfaceExists(number) ||
-                set->altsetting >= device_.spec.configs[0].interfaces[static_cast<std::size_t>(number)].altSettings.size())
+                set->altsetting >= device_.script.configs[0].interfaces[static_cast<std::size_t>(number)].altSettings.size())
                 return complete(client, -1, EINVAL);
             device_.altSetting[number] = static_cast<int>(set->altsetting);
             return complete(client, 0, 0);
@@ -176,20 +176,20 @@ private:
 
     bool interfaceExists(int number) const
     {
-        return !device_.spec.configs.empty() && number >= 0 &&
-               static_cast<std::size_t>(number) < device_.spec.configs[0].interfaces.size();
+        return !device_.script.configs.empty() && number >= 0 &&
+               static_cast<std::size_t>(number) < device_.script.configs[0].interfaces.size();
     }
 
     bool mayUse(int number) const
     {
-        return device_.claimed.count(number) > 0 || device_.spec.kernelDriverOn.count(number) == 0;
+        return device_.claimed.count(number) > 0 || device_.script.kernelDriverOn.count(number) == 0;
     }
 
     bool endpointReachable(std::uint8_t endpoint) const
     {
-        if (device_.spec.configs.empty())
+        if (device_.script.configs.empty())
             return false;
-        const auto& interfaces = device_.spec.configs[0].interfaces;
+        const auto& interfaces = device_.script.configs[0].interfaces;
         for (std::size_t i = 0; i < interfaces.size(); ++i) {
             const auto current = device_.altSetting.find(static_cast<int>(i));
             const std::size_t alt = current == device_.altSetting.end() ? 0 : static_cast<std::size_t>(current->second);
@@ -244,7 +244,7 @@ private:
 
         if (setup.bRequestType == 0x80 && setup.bRequest == USB_REQ_GET_DESCRIPTOR && (setup.wValue >> 8) == USB_DT_STRING) {
             bool found = false;
-            const auto bytes = stringDescriptor(device_.spec, setup.wValue & 0xFF, &found);
+            const auto bytes = stringDescriptor(device_.script, setup.wValue & 0xFF, &found);
             if (!found) {
                 urb.status = -EPIPE;
                 return true;
@@ -262,8 +262,8 @@ private:
         controls_.push_back(sent);
         if ((setup.bRequestType & 0x1F) == USB_RECIP_INTERFACE && !mayUse(setup.wIndex & 0xFF))
             return false;
-        const auto answer = device_.spec.controlAnswers.find({setup.bRequestType, setup.bRequest});
-        if (answer == device_.spec.controlAnswers.end()) {
+        const auto answer = device_.script.controlAnswers.find({setup.bRequestType, setup.bRequest});
+        if (answer == device_.script.controlAnswers.end()) {
             urb.status = -EPIPE;
             return true;
         }
@@ -290,15 +290,15 @@ private:
         bulks_.push_back({device_.number, urb.endpoint, static_cast<int>(length), 0, {}, 0});
         BulkRecord& log = bulks_.back();
         if (!(urb.endpoint & USB_DIR_IN)) {
-            const std::size_t accepted = device_.spec.bulkOutAccepts < 0
+            const std::size_t accepted = device_.script.bulkOutAccepts < 0
                                              ? length
-                                             : std::min(length, static_cast<std::size_t>(device_.spec.bulkOutAccepts));
+                                             : std::min(length, static_cast<std::size_t>(device_.script.bulkOutAccepts));
             if (data != nullptr)
                 log.data.assign(data, data + accepted);
             urb.actual_length = static_cast<int>(accepted);
             return;
         }
-        auto& queue = device_.spec.bulkInAnswers[urb.endpoint];
+        auto& queue = device_.script.bulkInAnswers[urb.endpoint];
         if (queue.empty() || queue.front().result == LIBUSB_ERROR_TIMEOUT) {
             if (!queue.empty())
                 queue.pop_front();
@@ -370,7 +370,7 @@ bool UmockdevPrinter::active() const
     return umockdev_in_mock_environment();
 }
 
-int UmockdevPrinter::addDevice(const FakeDeviceSpec& spec)
+int UmockdevPrinter::addDevice(const FakeDevice& script)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     const int number = static_cast<int>(devices_.size());
@@ -395,7 +395,7 @@ int UmockdevPrinter::addDevice(const FakeDeviceSpec& spec)
                   devnum, devnum, devnum, devnum, devnum);
     std::string record = head;
     static const char kDigits[] = "0123456789ABCDEF";
-    for (std::uint8_t byte : descriptorBytes(spec)) {
+    for (std::uint8_t byte : descriptorBytes(script)) {
         record += kDigits[byte >> 4];
         record += kDigits[byte & 0x0F];
     }
@@ -409,7 +409,7 @@ int UmockdevPrinter::addDevice(const FakeDeviceSpec& spec)
 
     auto device = std::make_unique<Device>();
     device->number = number;
-    device->spec = spec;
+    device->script = script;
     device->handler = umockdev_ioctl_base_new();
     g_signal_connect_data(device->handler, "handle-ioctl", G_CALLBACK(onIoctl),
                           new HandlerContext{device.get(), &mutex_, &controls_, &bulks_}, freeContext,
@@ -429,14 +429,14 @@ int UmockdevPrinter::addDevice(const FakeDeviceSpec& spec)
 void UmockdevPrinter::queueBulkIn(int device, std::uint8_t endpoint, const FakeAnswer& answer)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    devices_.at(static_cast<std::size_t>(device))->spec.bulkInAnswers[endpoint].push_back(answer);
+    devices_.at(static_cast<std::size_t>(device))->script.bulkInAnswers[endpoint].push_back(answer);
 }
 
 void UmockdevPrinter::setControlAnswer(int device, std::uint8_t requestType, std::uint8_t request,
                                        const FakeAnswer& answer)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    devices_.at(static_cast<std::size_t>(device))->spec.controlAnswers[{requestType, request}] = answer;
+    devices_.at(static_cast<std::size_t>(device))->script.controlAnswers[{requestType, request}] = answer;
 }
 
 std::vector<ControlRecord> UmockdevPrinter::controlRequests() const
@@ -470,7 +470,7 @@ std::set<int> UmockdevPrinter::claimedInterfaces(int device) const
 bool UmockdevPrinter::kernelDriverOn(int device, int interfaceNumber) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return devices_.at(static_cast<std::size_t>(device))->spec.kernelDriverOn.count(interfaceNumber) > 0;
+    return devices_.at(static_cast<std::size_t>(device))->script.kernelDriverOn.count(interfaceNumber) > 0;
 }
 
 }  // namespace usb_testing

@@ -4,7 +4,7 @@
 // device's sysfs entry and device node, and a usbfs handler that answers the
 // requests libusb makes (string descriptors, kernel driver query and detach,
 // claim, release, alternate setting, control and bulk transfers) from the
-// same FakeDeviceSpec the libusb fake uses. The program must run under
+// same FakeDevice the libusb fake uses. The program must run under
 // umockdev-wrapper (testbed_add_umockdev_gtest). The handler runs on
 // umockdev's own thread; the accessors here are safe to call meanwhile.
 
@@ -32,7 +32,7 @@ public:
 
     // Plugs in a device on bus 1; gives its number (0, 1, ... in the order
     // added), -1 on failure.
-    int addDevice(const FakeDeviceSpec& spec);
+    int addDevice(const FakeDevice& script);
 
     // Script changes while the test runs.
     void queueBulkIn(int device, std::uint8_t endpoint, const FakeAnswer& answer);

@@ -85,9 +85,9 @@ TEST(FakeUsb, EnumeratesDevicesWithTheirDescriptors)
 TEST(FakeUsb, StringDescriptorsAreCutAndTerminatedAsLibusbDoes)
 {
     FakeUsb usb;
-    auto spec = usb_testing::printerDevice(kVendor, kProduct, std::string(70, 'S'));
-    spec.product.clear();
-    usb.addDevice(spec);
+    auto script = usb_testing::printerDevice(kVendor, kProduct, std::string(70, 'S'));
+    script.product.clear();
+    usb.addDevice(script);
     OpenDevice open(usb);
 
     unsigned char buffer[64];
@@ -132,10 +132,10 @@ TEST(FakeUsb, KernelDriverAndOtherHandlesBlockTheClaim)
 TEST(FakeUsb, ControlRequestsAnswerAsScripted)
 {
     FakeUsb usb;
-    auto spec = usb_testing::printerDevice(kVendor, kProduct, "ABC123");
-    spec.controlAnswers[{0xA1, 0x33}] = FakeAnswer{0, Bytes(1500, 0x42)};
-    spec.controlAnswers[{0xA1, 0x34}] = FakeAnswer{LIBUSB_ERROR_TIMEOUT, {}};
-    const int number = usb.addDevice(spec);
+    auto script = usb_testing::printerDevice(kVendor, kProduct, "ABC123");
+    script.controlAnswers[{0xA1, 0x33}] = FakeAnswer{0, Bytes(1500, 0x42)};
+    script.controlAnswers[{0xA1, 0x34}] = FakeAnswer{LIBUSB_ERROR_TIMEOUT, {}};
+    const int number = usb.addDevice(script);
     OpenDevice open(usb);
 
     Bytes buffer(1031, 0);
@@ -165,15 +165,15 @@ TEST(FakeUsb, ControlRequestsAnswerAsScripted)
 TEST(FakeUsb, BulkTransfersReachOnlyTheCurrentSettingsEndpoints)
 {
     FakeUsb usb;
-    auto spec = usb_testing::printerDevice(kVendor, kProduct, "ABC123");
+    auto script = usb_testing::printerDevice(kVendor, kProduct, "ABC123");
     // Setting 1 of interface 0 moves the pair to 0x03 / 0x84.
     usb_testing::FakeAltSetting second;
     second.endpoints = {{0x03, LIBUSB_TRANSFER_TYPE_BULK, 64}, {0x84, LIBUSB_TRANSFER_TYPE_BULK, 64}};
-    spec.configs[0].interfaces[0].altSettings.push_back(second);
-    spec.kernelDriverOn.clear();
-    spec.bulkInAnswers[0x82] = {FakeAnswer{0, {1, 2, 3}}, FakeAnswer{0, Bytes(100, 7)}};
-    spec.bulkInAnswers[0x84] = {FakeAnswer{LIBUSB_ERROR_PIPE, {9}}};
-    usb.addDevice(spec);
+    script.configs[0].interfaces[0].altSettings.push_back(second);
+    script.kernelDriverOn.clear();
+    script.bulkInAnswers[0x82] = {FakeAnswer{0, {1, 2, 3}}, FakeAnswer{0, Bytes(100, 7)}};
+    script.bulkInAnswers[0x84] = {FakeAnswer{LIBUSB_ERROR_PIPE, {9}}};
+    usb.addDevice(script);
     OpenDevice open(usb);
     ASSERT_EQ(usb.claimInterface(open.handle, 0), 0);
 

@@ -17,7 +17,7 @@
 namespace {
 
 using usb_testing::FakeAnswer;
-using usb_testing::FakeDeviceSpec;
+using usb_testing::FakeDevice;
 using usb_testing::UmockdevPrinter;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -159,21 +159,21 @@ const std::vector<Step>& steps()
     return kSteps;
 }
 
-FakeDeviceSpec scriptedPrinter()
+FakeDevice scriptedPrinter()
 {
-    FakeDeviceSpec spec = usb_testing::printerDevice(kVendor, 0x5A03, "ABC123456789");
-    spec.product.clear();
+    FakeDevice script = usb_testing::printerDevice(kVendor, 0x5A03, "ABC123456789");
+    script.product.clear();
     usb_testing::FakeAltSetting second;
     second.endpoints = {{0x03, LIBUSB_TRANSFER_TYPE_BULK, 64}, {0x84, LIBUSB_TRANSFER_TYPE_BULK, 64}};
-    spec.configs[0].interfaces[0].altSettings.push_back(second);
+    script.configs[0].interfaces[0].altSettings.push_back(second);
     Bytes status(1100);
     for (std::size_t i = 0; i < status.size(); ++i)
         status[i] = static_cast<std::uint8_t>(i);
-    spec.controlAnswers[{0xA1, 0x33}] = FakeAnswer{0, status};
-    spec.controlAnswers[{0xA1, 0x34}] = FakeAnswer{0, {0x01}};
-    spec.bulkInAnswers[0x82] = {FakeAnswer{0, {0xA5, 0x00, 0x05, 0x50, 0xE0, 0x74, 0x08, 0x00}},
+    script.controlAnswers[{0xA1, 0x33}] = FakeAnswer{0, status};
+    script.controlAnswers[{0xA1, 0x34}] = FakeAnswer{0, {0x01}};
+    script.bulkInAnswers[0x82] = {FakeAnswer{0, {0xA5, 0x00, 0x05, 0x50, 0xE0, 0x74, 0x08, 0x00}},
                                 FakeAnswer{0, Bytes(9, 0x77)}, FakeAnswer{LIBUSB_ERROR_PIPE, {}}};
-    return spec;
+    return script;
 }
 
 struct Outcome {
