@@ -38,6 +38,8 @@ public:
     void queueBulkIn(int device, std::uint8_t endpoint, const FakeAnswer& answer);
     void setControlAnswer(int device, std::uint8_t requestType, std::uint8_t request, const FakeAnswer& answer);
 
+    // What the devices received; usbfs does not see time-outs, so those are 0.
+    // String descriptor reads are answered but not recorded.
     std::vector<ControlRecord> controlRequests() const;
     std::vector<BulkRecord> bulkTransfers() const;
     std::vector<std::uint8_t> bulkOutData(int device, std::uint8_t endpoint) const;

@@ -33,12 +33,22 @@ const Bytes kStatusReply = {
     0x2E, 0x30, 0x2E, 0x33, 0x00, 0x02, 0x11, 0x06, 0x11, 0xA0, 0x01, 0x11, 0x0D, 0x00, 0x00, 0x00, 0x00,
     0x00, 0x02, 0x10, 0x00, 0x02, 0x26, 0xDE, 0x00, 0x00, 0x04, 0x53, 0x30, 0x30, 0x31};
 
-// Sends one datagram to address:9300 and waits for one answer.
-std::optional<Bytes> exchange(const std::string& address, const Bytes& frame, int waitMs = 1000)
+// Sends one datagram to address:9300 (from `source` when given) and waits for one answer.
+std::optional<Bytes> exchange(const std::string& address, const Bytes& frame, int waitMs = 1000,
+                              const char* source = nullptr)
 {
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return std::nullopt;
+    if (source != nullptr) {
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        inet_pton(AF_INET, source, &from.sin_addr);
+        if (bind(fd, reinterpret_cast<const sockaddr*>(&from), sizeof from) != 0) {
+            close(fd);
+            return std::nullopt;
+        }
+    }
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(command_frame::kUdpPort);
@@ -142,6 +152,22 @@ TEST(PrinterSim, LogsButDoesNotAnswerFramesWithABadHeader)
         EXPECT_TRUE(hasLine(sim, "#" + std::to_string(i + 1) + " ignored"));
     }
     EXPECT_EQ(frames.back().header, "ok");
+}
+
+TEST(PrinterSim, NeverAnswersASenderOutsideLoopback)
+{
+    // An outside address on this namespace's own loopback device.
+    ASSERT_EQ(testbed::runProgram({"/usr/sbin/ip", "addr", "add", "10.200.0.1/32", "dev", "lo"}, 5000), 0);
+    SimPrinter sim("127.0.0.2");
+    ASSERT_TRUE(sim.waitListening());
+    sim.setReply(kStatusReply);
+
+    EXPECT_EQ(exchange("127.0.0.2", kStatusQuery, 300, "10.200.0.1"), std::nullopt);
+    EXPECT_TRUE(hasLine(sim, "#1 refused: sender outside loopback"));
+    EXPECT_EQ(exchange("127.0.0.2", kStatusQuery), kStatusReply);
+    const auto frames = sim.frames();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].sender.rfind("10.200.0.1:", 0), 0u) << frames[0].sender;
 }
 
 TEST(PrinterSim, StopsAfterTheRequestCount)
