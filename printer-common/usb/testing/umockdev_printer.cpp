@@ -20,12 +20,25 @@ struct UmockdevPrinter::Device {
     int number = 0;
     FakeDevice script;
     UMockdevIoctlBase* handler = nullptr;
-    std::set<int> claimed;
-    std::map<int, int> altSetting;
-    // URBs by their address in the client: completed ones wait to be reaped,
-    // unanswered ones until libusb discards them at its time-out.
-    std::deque<gulong> completed;
-    std::set<gulong> unanswered;
+    void* context = nullptr;  // the handler's HandlerContext
+    // One per open device file, as the kernel keeps them; gone with the file.
+    struct Opening {
+        std::set<int> claimed;
+        std::map<int, int> altSetting;
+        // URBs by their address in the client: completed ones wait to be
+        // reaped, unanswered ones until libusb discards them at its time-out.
+        std::deque<gulong> completed;
+        std::set<gulong> unanswered;
+    };
+    std::map<const UMockdevIoctlClient*, Opening> openings;
+
+    bool claimedByOther(const Opening& mine, int number) const
+    {
+        for (const auto& entry : openings)
+            if (&entry.second != &mine && entry.second.claimed.count(number))
+                return true;
+        return false;
+    }
 };
 
 namespace {
@@ -80,9 +93,9 @@ void complete(UMockdevIoctlClient* client, long result, int error)
 // Serves one usbfs request of the client; called on umockdev's thread.
 class UsbfsHandler {
 public:
-    UsbfsHandler(UmockdevPrinter::Device& device, std::mutex& mutex, std::vector<ControlRecord>& controls,
-                 std::vector<BulkRecord>& bulks)
-        : device_(device), lock_(mutex), controls_(controls), bulks_(bulks)
+    UsbfsHandler(UmockdevPrinter::Device& device, UMockdevIoctlClient* client, std::mutex& mutex,
+                 std::vector<ControlRecord>& controls, std::vector<BulkRecord>& bulks)
+        : device_(device), lock_(mutex), mine_(device.openings[client]), controls_(controls), bulks_(bulks)
     {
     }
 
@@ -121,17 +134,17 @@ public:
                 resolve(arg, sizeof(unsigned int))->data));
             if (!interfaceExists(number))
                 return complete(client, -1, ENOENT);
-            if (device_.script.kernelDriverOn.count(number))
+            if (device_.script.kernelDriverOn.count(number) || device_.claimedByOther(mine_, number))
                 return complete(client, -1, EBUSY);
-            device_.claimed.insert(number);
+            mine_.claimed.insert(number);
             return complete(client, 0, 0);
         }
         case USBDEVFS_RELEASEINTERFACE: {
             const int number = static_cast<int>(*reinterpret_cast<const unsigned int*>(
                 resolve(arg, sizeof(unsigned int))->data));
-            if (device_.claimed.erase(number) == 0)
+            if (mine_.claimed.erase(number) == 0)
                 return complete(client, -1, EINVAL);
-            device_.altSetting.erase(number);
+            mine_.altSetting.erase(number);
             return complete(client, 0, 0);
         }
         case USBDEVFS_SETINTERFACE: {
@@ -141,26 +154,26 @@ public:
             if (!interfaceExists(number) ||
                 set->altsetting >= device_.script.configs[0].interfaces[static_cast<std::size_t>(number)].altSettings.size())
                 return complete(client, -1, EINVAL);
-            device_.altSetting[number] = static_cast<int>(set->altsetting);
+            mine_.altSetting[number] = static_cast<int>(set->altsetting);
             return complete(client, 0, 0);
         }
         case USBDEVFS_SUBMITURB:
             return submit(client, arg);
         case USBDEVFS_REAPURB:
         case USBDEVFS_REAPURBNDELAY: {
-            if (device_.completed.empty())
+            if (mine_.completed.empty())
                 return complete(client, -1, EAGAIN);
-            const gulong address = device_.completed.front();
-            device_.completed.pop_front();
+            const gulong address = mine_.completed.front();
+            mine_.completed.pop_front();
             std::memcpy(resolve(arg, sizeof(void*))->data, &address, sizeof(void*));
             return complete(client, 0, 0);
         }
         case USBDEVFS_DISCARDURB: {
             gulong address = 0;
             std::memcpy(&address, arg->data, std::min<std::size_t>(sizeof address, static_cast<std::size_t>(arg->data_len)));
-            if (device_.unanswered.erase(address) == 0)
+            if (mine_.unanswered.erase(address) == 0)
                 return complete(client, -1, EINVAL);
-            device_.completed.push_back(address);
+            mine_.completed.push_back(address);
             return complete(client, 0, 0);
         }
         default:
@@ -182,7 +195,9 @@ private:
 
     bool mayUse(int number) const
     {
-        return device_.claimed.count(number) > 0 || device_.script.kernelDriverOn.count(number) == 0;
+        // usbfs claims a free interface on first use.
+        return mine_.claimed.count(number) > 0 ||
+               (device_.script.kernelDriverOn.count(number) == 0 && !device_.claimedByOther(mine_, number));
     }
 
     bool endpointReachable(std::uint8_t endpoint) const
@@ -191,8 +206,8 @@ private:
             return false;
         const auto& interfaces = device_.script.configs[0].interfaces;
         for (std::size_t i = 0; i < interfaces.size(); ++i) {
-            const auto current = device_.altSetting.find(static_cast<int>(i));
-            const std::size_t alt = current == device_.altSetting.end() ? 0 : static_cast<std::size_t>(current->second);
+            const auto current = mine_.altSetting.find(static_cast<int>(i));
+            const std::size_t alt = current == mine_.altSetting.end() ? 0 : static_cast<std::size_t>(current->second);
             if (alt >= interfaces[i].altSettings.size() || !mayUse(static_cast<int>(i)))
                 continue;
             for (const FakeEndpoint& candidate : interfaces[i].altSettings[alt].endpoints)
@@ -225,11 +240,11 @@ private:
             return complete(client, -1, EINVAL);
         }
         if (answered) {
-            device_.completed.push_back(urbData->client_addr);
+            mine_.completed.push_back(urbData->client_addr);
         } else {
             // Reported once libusb gives up and discards it.
             urb->status = -ENOENT;
-            device_.unanswered.insert(urbData->client_addr);
+            mine_.unanswered.insert(urbData->client_addr);
         }
         complete(client, 0, 0);
     }
@@ -324,6 +339,7 @@ private:
 
     UmockdevPrinter::Device& device_;
     std::lock_guard<std::mutex> lock_;
+    UmockdevPrinter::Device::Opening& mine_;
     std::vector<ControlRecord>& controls_;
     std::vector<BulkRecord>& bulks_;
 };
@@ -337,10 +353,26 @@ struct HandlerContext {
     std::vector<BulkRecord>* bulks;
 };
 
+// umockdev drops its client object when the device file is closed (or its
+// process ends); the file's claims and URBs go with it.
+void onClientGone(gpointer userData, GObject* client)
+{
+    auto* context = static_cast<HandlerContext*>(userData);
+    std::lock_guard<std::mutex> lock(*context->mutex);
+    context->device->openings.erase(reinterpret_cast<UMockdevIoctlClient*>(client));
+}
+
 gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer userData)
 {
     auto* context = static_cast<HandlerContext*>(userData);
-    UsbfsHandler(*context->device, *context->mutex, *context->controls, *context->bulks).handle(client);
+    bool first = false;
+    {
+        std::lock_guard<std::mutex> lock(*context->mutex);
+        first = context->device->openings.count(client) == 0;
+    }
+    if (first)
+        g_object_weak_ref(G_OBJECT(client), onClientGone, context);
+    UsbfsHandler(*context->device, client, *context->mutex, *context->controls, *context->bulks).handle(client);
     return TRUE;
 }
 
@@ -359,8 +391,14 @@ UmockdevPrinter::~UmockdevPrinter()
         char node[32];
         std::snprintf(node, sizeof node, "/dev/bus/usb/001/%03d", device->number + kFirstDeviceNumber);
         umockdev_testbed_detach_ioctl(testbed_, node, nullptr);
-        g_object_unref(device->handler);
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& opening : device->openings)
+            g_object_weak_unref(G_OBJECT(const_cast<UMockdevIoctlClient*>(opening.first)), onClientGone,
+                                device->context);
+        device->openings.clear();
     }
+    for (const auto& device : devices_)
+        g_object_unref(device->handler);
     g_object_unref(testbed_);
 }
 
@@ -411,9 +449,10 @@ int UmockdevPrinter::addDevice(const FakeDevice& script)
     device->number = number;
     device->script = script;
     device->handler = umockdev_ioctl_base_new();
-    g_signal_connect_data(device->handler, "handle-ioctl", G_CALLBACK(onIoctl),
-                          new HandlerContext{device.get(), &mutex_, &controls_, &bulks_}, freeContext,
+    auto* context = new HandlerContext{device.get(), &mutex_, &controls_, &bulks_};
+    g_signal_connect_data(device->handler, "handle-ioctl", G_CALLBACK(onIoctl), context, freeContext,
                           GConnectFlags(0));
+    device->context = context;
     char node[32];
     std::snprintf(node, sizeof node, "/dev/bus/usb/001/%03d", devnum);
     if (!umockdev_testbed_attach_ioctl(testbed_, node, device->handler, &error)) {
@@ -464,7 +503,10 @@ std::vector<std::uint8_t> UmockdevPrinter::bulkOutData(int device, std::uint8_t 
 std::set<int> UmockdevPrinter::claimedInterfaces(int device) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return devices_.at(static_cast<std::size_t>(device))->claimed;
+    std::set<int> claimed;
+    for (const auto& entry : devices_.at(static_cast<std::size_t>(device))->openings)
+        claimed.insert(entry.second.claimed.begin(), entry.second.claimed.end());
+    return claimed;
 }
 
 bool UmockdevPrinter::kernelDriverOn(int device, int interfaceNumber) const

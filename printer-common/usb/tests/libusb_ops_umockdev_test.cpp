@@ -2,15 +2,18 @@
 // and the same exchanges against the libusb fake: both must give the same
 // results, so tests written on the fake hold on real libusb.
 
+#include "child_process.h"
 #include "fake_usb.h"
 #include "umockdev_printer.h"
 #include "usb_ops.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -230,6 +233,31 @@ TEST(LibusbOpsUnderUmockdev, FakeAndRealLibusbGiveTheSameResults)
     EXPECT_EQ(bed.bulkOutData(0, 0x03), fake.bulkOutData(0, 0x03));
     EXPECT_TRUE(bed.claimedInterfaces(0).empty());
     EXPECT_FALSE(bed.kernelDriverOn(0, 0));
+}
+
+TEST(LibusbOpsUnderUmockdev, OtherProcessesReachTheEmulatedPrinter)
+{
+    UmockdevPrinter bed;
+    ASSERT_TRUE(bed.active()) << "run under umockdev-wrapper";
+    FakeDevice printer = usb_testing::printerDevice(kVendor, 0x5A03, "ABC123");
+    printer.controlAnswers[{0xA1, 0x33}] = FakeAnswer{0, Bytes(82, 0xA5)};
+    ASSERT_EQ(bed.addDevice(printer), 0);
+
+    // The second run finds the interface free: the first one's claim ended with its device file.
+    for (int run = 1; run <= 2; ++run) {
+        std::string output;
+        EXPECT_EQ(testbed::runProgram({USB_PROBE_PATH}, 10000, &output), 0) << "run " << run;
+        EXPECT_EQ(output, "ABC123 82\n") << "run " << run;
+        // umockdev notices the closed file on its own thread.
+        for (int wait = 0; wait < 100 && !bed.claimedInterfaces(0).empty(); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(bed.claimedInterfaces(0).empty()) << "run " << run;
+    }
+    const auto requests = bed.controlRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].requestType, 0xA1);
+    EXPECT_EQ(requests[0].request, 0x33);
+    EXPECT_EQ(requests[0].length, 1024);
 }
 
 }  // namespace
