@@ -1,7 +1,7 @@
 #pragma once
 
 // Queues on the private cupsd of cups-testbed.sh, for tests that run inside
-// it (testbed_add_cups_gtest).
+// it (testbed_add_gtest with CUPSD).
 
 #include <string>
 

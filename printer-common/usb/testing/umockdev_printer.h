@@ -5,7 +5,7 @@
 // requests libusb makes (string descriptors, kernel driver query and detach,
 // claim, release, alternate setting, control and bulk transfers) from the
 // same FakeDevice the libusb fake uses. The program must run under
-// umockdev-wrapper (testbed_add_umockdev_gtest). The handler runs on
+// umockdev-wrapper (testbed_add_gtest UMOCKDEV). The handler runs on
 // umockdev's own thread; the accessors here are safe to call meanwhile.
 
 #include "fake_device.h"
