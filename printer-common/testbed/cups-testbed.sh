@@ -121,6 +121,9 @@ run)
     exec unshare --mount --propagation private sh "$0" inside "$@"
     ;;
 inside)
+    # Only in the mount namespace that run made: never over the caller's /etc/cups.
+    [ "$(readlink /proc/self/ns/mnt)" != "$(readlink "/proc/$PPID/ns/mnt")" ] ||
+        die "inside is for run alone"
     trap stop_cupsd EXIT
     trap 'exit 143' HUP INT TERM
     start_cupsd

@@ -58,4 +58,8 @@ cmp -s lpstat.out lpstat.expected || fail "lpstat -v: $(cat lpstat.out)"
 lpadmin -x Q9
 ! grep -q '^<Printer Q9>' "$conf" || fail "deleted Q9 still in $conf"
 
+# The harness's inner step refuses to mount over the namespace it was called from.
+if sh "$testbed" inside true 2>/dev/null; then
+    fail "inside ran in its caller's mount namespace"
+fi
 echo "cups test bed ok"

@@ -242,9 +242,9 @@ void exchange(FakeUsb& usb, const std::string& skip)
             int transferred = 0;
             usb.bulkTransfer(handle, 0x01, data, sizeof data, &transferred, 3000);
         }
-        if (claimed && skip != "release_interface")
+        if (claimed && skip != "release_interface" && skip != "release and close")
             usb.releaseInterface(handle, 0);
-        if (skip != "close")
+        if (skip != "close" && skip != "release and close")
             usb.close(handle);
         if (skip == "close twice")
             usb.close(handle);
@@ -267,6 +267,9 @@ TEST(FakeUsb, ReportsWhatAnExchangeLeftBehind)
         // Closing a handle gives its interfaces back, as on Linux.
         {"release_interface", {}, {}},
         {"close", {"handle of device 1 not closed"}, {"library left with open handles or device lists"}},
+        {"release and close",
+         {"handle of device 1 not closed", "interface 0 of device 1 still claimed"},
+         {"library left with open handles or device lists"}},
         {"exit", {"context not left"}, {}},
         {"close twice", {}, {"unknown or closed device handle"}},
     };
