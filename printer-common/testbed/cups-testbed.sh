@@ -1,0 +1,155 @@
+#!/bin/sh
+# A private cupsd for the tests, at CUPS's real paths: run it in its own mount
+# namespace with tmpfs over /etc/cups, /var/spool/cups, /var/cache/cups and
+# /var/log/cups, so the host's CUPS is never touched. It listens on a local
+# socket only, writes printers.conf at once and does no browsing. Meant to run
+# inside tools/private-ns.sh, so that the programs under test see the same
+# /etc/cups and the installed /opt.
+#
+# Usage:
+#   cups-testbed.sh run COMMAND [ARGS...]
+#       start cupsd, run COMMAND, stop cupsd; exits with COMMAND's status
+#   cups-testbed.sh add-queue NAME URI MODEL
+#       (inside run) create an enabled queue with a minimal PPD naming MODEL
+#   cups-testbed.sh ppd MODEL FILE
+#       write the minimal PPD naming MODEL to FILE
+set -eu
+
+state=/var/cache/cups/run
+socket=$state/cups.sock
+marker=/etc/cups/cups-testbed
+cupsd_seconds=300
+
+die() {
+    echo "cups-testbed: $*" >&2
+    exit 2
+}
+
+write_ppd() {
+    # $1 model name, $2 file; the model name goes in as data, never as format.
+    {
+        printf '%s\n' '*PPD-Adobe: "4.3"' '*FormatVersion: "4.3"' '*FileVersion: "1.0"' \
+            '*LanguageVersion: English' '*LanguageEncoding: ISOLatin1' '*PCFileName: "TALIRO.PPD"' \
+            '*Manufacturer: "Taliro"'
+        printf '*Product: "(%s)"\n*ModelName: "%s"\n*ShortNickName: "%s"\n*NickName: "%s"\n' "$1" "$1" "$1" "$1"
+        printf '%s\n' '*PSVersion: "(3010.000) 0"' '*LanguageLevel: "3"' '*ColorDevice: False' \
+            '*DefaultColorSpace: Gray' '*FileSystem: False' '*Throughput: "1"' \
+            '*LandscapeOrientation: Plus90' '*TTRasterizer: Type42' \
+            '*OpenUI *PageSize: PickOne' '*DefaultPageSize: A4' \
+            '*PageSize A4/A4: "<</PageSize[595 842]>>setpagedevice"' '*CloseUI: *PageSize' \
+            '*DefaultPageRegion: A4' '*PageRegion A4/A4: "<</PageSize[595 842]>>setpagedevice"' \
+            '*DefaultImageableArea: A4' '*ImageableArea A4/A4: "0 0 595 842"' \
+            '*DefaultPaperDimension: A4' '*PaperDimension A4/A4: "595 842"'
+    } >"$2"
+}
+
+write_config() {
+    mkdir -p /etc/cups/ppd "$state"
+    cat >/etc/cups/cups-files.conf <<EOF
+SystemGroup root
+StateDir $state
+ErrorLog /var/log/cups/error_log
+AccessLog /var/log/cups/access_log
+PageLog /var/log/cups/page_log
+EOF
+    cat >/etc/cups/cupsd.conf <<EOF
+LogLevel info
+Listen $socket
+Browsing No
+BrowseLocalProtocols none
+DefaultShared No
+WebInterface No
+DirtyCleanInterval 0
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF
+    # The CUPS commands of the programs under test find this cupsd here.
+    printf 'ServerName %s\n' "$socket" >/etc/cups/client.conf
+}
+
+show_errors() {
+    grep '^E' /var/log/cups/error_log >&2 2>/dev/null || true
+}
+
+start_cupsd() {
+    for dir in /etc/cups /var/spool/cups /var/cache/cups /var/log/cups; do
+        mount -t tmpfs -o mode=0755 tmpfs "$dir"
+    done
+    write_config
+    # cupsd ends by itself even if nobody stops it.
+    timeout "$cupsd_seconds" cupsd -f >/var/log/cups/cupsd.out 2>&1 &
+    echo $! >"$state/cupsd.pid"
+    : >"$marker"
+    tries=0
+    until lpstat -r 2>/dev/null | grep -q 'is running'; do
+        tries=$((tries + 1))
+        if [ "$tries" -gt 100 ] || ! kill -0 "$(cat "$state/cupsd.pid")" 2>/dev/null; then
+            show_errors
+            cat /var/log/cups/cupsd.out >&2 2>/dev/null || true
+            die "cupsd did not start"
+        fi
+        sleep 0.1
+    done
+}
+
+stop_cupsd() {
+    pid=$(cat "$state/cupsd.pid" 2>/dev/null) || return 0
+    kill "$pid" 2>/dev/null || return 0
+    tries=0
+    while kill -0 "$pid" 2>/dev/null && [ "$tries" -lt 50 ]; do
+        tries=$((tries + 1))
+        sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null || true
+}
+
+[ "$#" -ge 1 ] || die "usage: $0 run COMMAND... | add-queue NAME URI MODEL | ppd MODEL FILE"
+command=$1
+shift
+case "$command" in
+run)
+    [ "$#" -ge 1 ] || die "run needs a command"
+    # A mount namespace of its own: the tmpfs mounts never reach the caller's.
+    exec unshare --mount --propagation private sh "$0" inside "$@"
+    ;;
+inside)
+    # Only in the mount namespace that run made: never over the caller's /etc/cups.
+    [ "$(readlink /proc/self/ns/mnt)" != "$(readlink "/proc/$PPID/ns/mnt")" ] ||
+        die "inside is for run alone"
+    trap stop_cupsd EXIT
+    trap 'exit 143' HUP INT TERM
+    start_cupsd
+    status=0
+    "$@" || status=$?
+    [ "$status" -eq 0 ] || show_errors
+    exit "$status"
+    ;;
+add-queue)
+    [ "$#" -eq 3 ] || die "usage: $0 add-queue NAME URI MODEL"
+    [ -e "$marker" ] || die "no test cupsd here: use add-queue inside '$0 run'"
+    ppd=$(mktemp /tmp/cups-testbed-XXXXXX.ppd)
+    write_ppd "$3" "$ppd"
+    errors=$ppd.err
+    status=0
+    lpadmin -p "$1" -E -v "$2" -P "$ppd" 2>"$errors" || status=$?
+    # lpadmin warns about every PPD; show what it says only when it fails.
+    [ "$status" -eq 0 ] || cat "$errors" >&2
+    rm -f "$ppd" "$errors"
+    [ "$status" -eq 0 ] || die "lpadmin refused queue $1"
+    ;;
+ppd)
+    [ "$#" -eq 2 ] || die "usage: $0 ppd MODEL FILE"
+    write_ppd "$1" "$2"
+    ;;
+*)
+    die "unknown command $command"
+    ;;
+esac

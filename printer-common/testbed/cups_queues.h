@@ -1,0 +1,17 @@
+#pragma once
+
+// Queues on the private cupsd of cups-testbed.sh, for tests that run inside
+// it (testbed_add_gtest with CUPSD).
+
+#include <string>
+
+namespace testbed {
+
+// Creates an enabled queue with a minimal PPD whose model name is `model`
+// (lpadmin -p name -E -v uri -P ppd); true when cupsd took it.
+bool addCupsQueue(const std::string& name, const std::string& uri, const std::string& model);
+
+// Removes a queue (lpadmin -x name).
+bool removeCupsQueue(const std::string& name);
+
+}  // namespace testbed

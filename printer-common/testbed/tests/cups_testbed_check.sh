@@ -1,0 +1,65 @@
+#!/bin/sh
+# Runs inside cups-testbed.sh run: creates queues as the printer-side tests do
+# and checks what cupsd wrote at its real paths.
+set -eu
+testbed=$1
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+"$testbed" add-queue Q1 'usb://Taliro/TX%20560MDW?serial=ABC123' 'Taliro TX 560MDW'
+"$testbed" add-queue N1 'socket://127.0.0.2:9100' 'Taliro TX 560PDN'
+"$testbed" add-queue Q9 'socket://127.0.0.3:9100' 'Other Laser 9'
+# A queue name that a shell would run; the harness must pass it as data.
+"$testbed" add-queue 'Q$(touch${IFS}ran)' 'socket://127.0.0.4:9100' 'Taliro TX 560MDA'
+[ ! -e ran ] || fail "a queue name was run as a command"
+
+# cupsd writes printers.conf at once (no sleep here), owned by root:lp, 0600.
+conf=/etc/cups/printers.conf
+[ -f "$conf" ] || fail "no $conf"
+[ "$(stat -c '%a %U:%G' "$conf")" = "600 root:lp" ] || fail "mode of $conf: $(stat -c '%a %U:%G' "$conf")"
+block() {
+    # The lines of one queue's block, from its opening line to its closing one.
+    awk -v open="<Printer $1>" '$0 == open { on = 1 } on { print } on && $0 == "</Printer>" { exit }' "$conf"
+}
+expect_in_block() {
+    block "$1" | grep -qxF "$2" || fail "queue $1 lacks '$2' in $conf: $(block "$1")"
+}
+expect_in_block Q1 'DeviceURI usb://Taliro/TX%20560MDW?serial=ABC123'
+expect_in_block Q1 'MakeModel Taliro TX 560MDW'
+expect_in_block N1 'DeviceURI socket://127.0.0.2:9100'
+expect_in_block N1 'MakeModel Taliro TX 560PDN'
+expect_in_block Q9 'MakeModel Other Laser 9'
+expect_in_block 'Q$(touch${IFS}ran)' 'DeviceURI socket://127.0.0.4:9100'
+
+for queue in Q1:'Taliro TX 560MDW' N1:'Taliro TX 560PDN' Q9:'Other Laser 9'; do
+    name=${queue%%:*} model=${queue#*:}
+    ppd=/etc/cups/ppd/$name.ppd
+    [ -f "$ppd" ] || fail "no $ppd"
+    grep -qxF "*ModelName: \"$model\"" "$ppd" || fail "$ppd does not name $model"
+    grep -qxF "*NickName: \"$model\"" "$ppd" || fail "$ppd nick name is not $model"
+done
+
+lpstat -v >lpstat.out
+cat >lpstat.expected <<'LIST'
+device for N1: socket://127.0.0.2:9100
+device for Q$(touch${IFS}ran): socket://127.0.0.4:9100
+device for Q1: usb://Taliro/TX%20560MDW?serial=ABC123
+device for Q9: socket://127.0.0.3:9100
+LIST
+cmp -s lpstat.out lpstat.expected || fail "lpstat -v: $(cat lpstat.out)"
+
+# A second queue change is in printers.conf at once as well.
+lpadmin -x Q9
+! grep -q '^<Printer Q9>' "$conf" || fail "deleted Q9 still in $conf"
+
+# The harness's inner step refuses to mount over the namespace it was called from.
+if sh "$testbed" inside true 2>/dev/null; then
+    fail "inside ran in its caller's mount namespace"
+fi
+echo "cups test bed ok"

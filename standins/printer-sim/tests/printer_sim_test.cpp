@@ -1,0 +1,205 @@
+// Runs the real printer-sim in the private network namespace and talks to it
+// over UDP as a printer's client would.
+
+#include "command_frame.h"
+#include "sim_printer.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using testbed::SimPrinter;
+
+const Bytes kStatusQuery(command_frame::kStatusQuery.begin(), command_frame::kStatusQuery.end());
+
+// A status reply as a printer sends it (82 bytes).
+const Bytes kStatusReply = {
+    0xA5, 0x00, 0x4F, 0x50, 0xE0, 0x74, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x06, 0x54, 0x61, 0x6C,
+    0x69, 0x72, 0x6F, 0x00, 0x10, 0x54, 0x61, 0x6C, 0x69, 0x72, 0x6F, 0x20, 0x54, 0x58, 0x20, 0x35, 0x36,
+    0x30, 0x4D, 0x44, 0x57, 0x00, 0x06, 0x41, 0x42, 0x43, 0x31, 0x32, 0x33, 0x00, 0x00, 0x10, 0x05, 0x31,
+    0x2E, 0x30, 0x2E, 0x33, 0x00, 0x02, 0x11, 0x06, 0x11, 0xA0, 0x01, 0x11, 0x0D, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x02, 0x10, 0x00, 0x02, 0x26, 0xDE, 0x00, 0x00, 0x04, 0x53, 0x30, 0x30, 0x31};
+
+// Sends one datagram to address:9300 (from `source` when given) and waits for one answer.
+std::optional<Bytes> exchange(const std::string& address, const Bytes& frame, int waitMs = 1000,
+                              const char* source = nullptr)
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return std::nullopt;
+    if (source != nullptr) {
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        inet_pton(AF_INET, source, &from.sin_addr);
+        if (bind(fd, reinterpret_cast<const sockaddr*>(&from), sizeof from) != 0) {
+            close(fd);
+            return std::nullopt;
+        }
+    }
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(command_frame::kUdpPort);
+    inet_pton(AF_INET, address.c_str(), &to.sin_addr);
+    std::optional<Bytes> reply;
+    if (sendto(fd, frame.data(), frame.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) ==
+        static_cast<ssize_t>(frame.size())) {
+        pollfd wait{fd, POLLIN, 0};
+        if (poll(&wait, 1, waitMs) == 1) {
+            Bytes buffer(65536);
+            const ssize_t got = recv(fd, buffer.data(), buffer.size(), 0);
+            if (got >= 0) {
+                buffer.resize(static_cast<std::size_t>(got));
+                reply = buffer;
+            }
+        }
+    }
+    close(fd);
+    return reply;
+}
+
+bool hasLine(const SimPrinter& sim, const std::string& wanted)
+{
+    for (const std::string& line : sim.logLines())
+        if (line == wanted)
+            return true;
+    return false;
+}
+
+TEST(PrinterSim, AnswersTheStatusQueryWithTheReplyFile)
+{
+    SimPrinter sim("127.0.0.2");
+    ASSERT_TRUE(sim.waitListening());
+    sim.setReply(kStatusReply);
+
+    EXPECT_EQ(exchange("127.0.0.2", kStatusQuery), kStatusReply);
+
+    const auto frames = sim.frames();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].header, "ok");
+    EXPECT_EQ(frames[0].hex, "A5 00 0C 50 E0 74 08 03 00 00 00 00 00 00 00");
+    EXPECT_EQ(frames[0].sender.rfind("127.", 0), 0u) << frames[0].sender;
+    EXPECT_TRUE(hasLine(sim, "#1 reply 82 bytes"));
+}
+
+TEST(PrinterSim, RereadsTheScriptedReplyForEveryRequest)
+{
+    SimPrinter sim("127.0.0.3");
+    ASSERT_TRUE(sim.waitListening());
+    struct Step {
+        const char* what;
+        std::optional<Bytes> reply;  // nullopt: no reply file
+        std::optional<Bytes> expected;
+        const char* logLine;
+    };
+    const Step steps[] = {
+        {"status reply", kStatusReply, kStatusReply, "#1 reply 82 bytes"},
+        {"short reply", Bytes{0xA5, 0x00, 0x4F}, Bytes{0xA5, 0x00, 0x4F}, "#2 reply 3 bytes"},
+        {"missing file", std::nullopt, std::nullopt, "#3 silent"},
+        {"empty file", Bytes{}, std::nullopt, "#4 silent"},
+        {"seven-byte reply", Bytes(7, 0x00), Bytes(7, 0x00), "#5 reply 7 bytes"},
+        {"malformed reply", Bytes{0x00, 0xFF, 0x13, 0x37, 0x00, 0x00, 0x00, 0x01},
+         Bytes{0x00, 0xFF, 0x13, 0x37, 0x00, 0x00, 0x00, 0x01}, "#6 reply 8 bytes"},
+    };
+    for (const Step& step : steps) {
+        if (step.reply)
+            sim.setReply(*step.reply);
+        else
+            sim.setSilent();
+        EXPECT_EQ(exchange("127.0.0.3", kStatusQuery, step.expected ? 1000 : 300), step.expected) << step.what;
+        EXPECT_TRUE(hasLine(sim, step.logLine)) << step.what;
+    }
+    EXPECT_EQ(sim.frames().size(), std::size(steps));
+}
+
+TEST(PrinterSim, LogsButDoesNotAnswerFramesWithABadHeader)
+{
+    SimPrinter sim("127.0.0.2");
+    ASSERT_TRUE(sim.waitListening());
+    sim.setReply(kStatusReply);
+    struct Case {
+        Bytes frame;
+        const char* header;
+        const char* hex;
+    };
+    const Case cases[] = {
+        {{0xA5, 0x00, 0x0C}, "short", "A5 00 0C"},
+        {{0x5A, 0x00, 0x04, 0x50, 0xE0, 0x74, 0x08}, "bad-start-byte", "5A 00 04 50 E0 74 08"},
+        {{0xA5, 0x00, 0x0F, 0x50, 0xE0, 0x74, 0x08}, "bad-length", "A5 00 0F 50 E0 74 08"},
+        {{0xA5, 0x00, 0x04, 0x50, 0xE1, 0x74, 0x08}, "bad-marker", "A5 00 04 50 E1 74 08"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(exchange("127.0.0.2", c.frame, 300), std::nullopt) << c.header;
+    EXPECT_EQ(exchange("127.0.0.2", kStatusQuery), kStatusReply);
+
+    const auto frames = sim.frames();
+    ASSERT_EQ(frames.size(), std::size(cases) + 1);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(frames[i].header, cases[i].header);
+        EXPECT_EQ(frames[i].hex, cases[i].hex);
+        EXPECT_TRUE(hasLine(sim, "#" + std::to_string(i + 1) + " ignored"));
+    }
+    EXPECT_EQ(frames.back().header, "ok");
+}
+
+TEST(PrinterSim, NeverAnswersASenderOutsideLoopback)
+{
+    // An outside address on this namespace's own loopback device.
+    ASSERT_EQ(testbed::runProgram({"/usr/sbin/ip", "addr", "add", "10.200.0.1/32", "dev", "lo"}, 5000), 0);
+    SimPrinter sim("127.0.0.2");
+    ASSERT_TRUE(sim.waitListening());
+    sim.setReply(kStatusReply);
+
+    EXPECT_EQ(exchange("127.0.0.2", kStatusQuery, 300, "10.200.0.1"), std::nullopt);
+    EXPECT_TRUE(hasLine(sim, "#1 refused: sender outside loopback"));
+    EXPECT_EQ(exchange("127.0.0.2", kStatusQuery), kStatusReply);
+    const auto frames = sim.frames();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].sender.rfind("10.200.0.1:", 0), 0u) << frames[0].sender;
+}
+
+TEST(PrinterSim, StopsAfterTheRequestCount)
+{
+    SimPrinter sim("127.0.0.2", {"--max-requests", "2"});
+    ASSERT_TRUE(sim.waitListening());
+    sim.setReply(kStatusReply);
+    EXPECT_TRUE(exchange("127.0.0.2", kStatusQuery).has_value());
+    EXPECT_EQ(sim.waitExit(200), -1) << "stopped too early";
+    EXPECT_TRUE(exchange("127.0.0.2", kStatusQuery).has_value());
+    EXPECT_EQ(sim.waitExit(2000), 0);
+    EXPECT_EQ(exchange("127.0.0.2", kStatusQuery, 300), std::nullopt);
+    EXPECT_EQ(sim.logLines().back(), "stopped after 2 requests");
+}
+
+TEST(PrinterSim, StopsAfterTheTimeBoundWithoutRequests)
+{
+    const auto start = std::chrono::steady_clock::now();
+    SimPrinter sim("127.0.0.2", {"--max-seconds", "1"});
+    ASSERT_TRUE(sim.waitListening());
+    EXPECT_EQ(sim.waitExit(3000), 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+    EXPECT_EQ(sim.logLines().back(), "stopped after 1 s");
+}
+
+TEST(PrinterSim, RefusesAddressesOutsideItsRange)
+{
+    for (const char* address : {"127.0.0.1", "0.0.0.0", "10.1.2.3", "127.255.255.255"}) {
+        SimPrinter sim(address);
+        EXPECT_EQ(sim.waitExit(2000), 2) << address;
+        EXPECT_TRUE(sim.logLines().empty()) << address;
+    }
+}
+
+}  // namespace
