@@ -54,7 +54,13 @@ SANE_Status VuroScanSDK::readPiece(SANE_Byte *data, SANE_Int *length)
         std::lock_guard<std::mutex> lock(g_mutex);
         if (!m_handle)
             return SANE_STATUS_INVAL;
-        return g_backend.read(m_handle, data, kReadSize, length);
+        const SANE_Status status = g_backend.read(m_handle, data, kReadSize, length);
+        // A length beyond the buffer would write memory that is not the scan.
+        if (status == SANE_STATUS_GOOD && (*length < 0 || *length > kReadSize)) {
+            *length = 0;
+            return SANE_STATUS_IO_ERROR;
+        }
+        return status;
     } catch (...) {
         *length = 0;
         return SANE_STATUS_CANCELLED;

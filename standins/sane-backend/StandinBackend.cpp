@@ -339,6 +339,11 @@ SANE_Status sane_vuro_q804_read(SANE_Handle handle, SANE_Byte *data, SANE_Int ma
     }
     if (job.reads == g_scanner.script.readThrowAt)
         throw std::runtime_error("standin backend: read failed");
+    if (job.reads == g_scanner.script.readOverlongAt) {
+        std::memset(data, kLeadByte, static_cast<std::size_t>(max_length));
+        *length = max_length + 1;
+        return SANE_STATUS_GOOD;
+    }
     if (g_scanner.script.readStatus != SANE_STATUS_GOOD && job.reads == g_scanner.script.readStatusAt)
         return static_cast<SANE_Status>(g_scanner.script.readStatus);
     if (job.leadLeft > 0) {
