@@ -1,6 +1,7 @@
 #include "VuroScanSDK.h"
 
 #include "BackendEntryPoints.h"
+#include "ScanBackendOptions.h"
 
 #include <taliro/install_root.h>
 
@@ -11,17 +12,7 @@
 
 namespace {
 
-constexpr SANE_Int kOptionMode = 3;
-constexpr SANE_Int kOptionResolution = 4;
-constexpr SANE_Int kOptionFive = 5;
-constexpr SANE_Int kOptionSix = 6;
-constexpr SANE_Int kOptionAreaLeft = 8;
-constexpr SANE_Int kOptionAreaTop = 9;
-constexpr SANE_Int kOptionAreaRight = 10;
-constexpr SANE_Int kOptionAreaBottom = 11;
-constexpr SANE_Int kOptionSource = 13;
-constexpr SANE_Int kOptionPrepare = 1000;
-constexpr SANE_Int kOptionFeederPresent = 1002;
+using namespace scan_backend;
 
 // Room for any text the backend writes back into a string option.
 constexpr std::size_t kOptionTextSize = 256;
@@ -30,11 +21,11 @@ const char *modeText(std::uint8_t colorMode)
 {
     switch (colorMode) {
     case 0:
-        return "BINARY";
+        return kModeBinary;
     case 1:
-        return "GRAY";
+        return kModeGray;
     default:
-        return "COLOR";
+        return kModeColor;
     }
 }
 
@@ -42,11 +33,11 @@ const char *sourceText(std::uint8_t feederEnabled)
 {
     switch (feederEnabled) {
     case 0:
-        return "Flatbed";
+        return kSourceFlatbed;
     case 1:
-        return "Automatic Document Feeder";
+        return kSourceFeeder;
     default:
-        return "Auto Select";
+        return kSourceAuto;
     }
 }
 
@@ -138,7 +129,7 @@ bool VuroScanSDK::IsDevHasADF()
         return false;
     SANE_Int info = 0;
     g_backend.control_option(m_handle, kOptionFeederPresent, SANE_ACTION_GET_VALUE, nullptr, &info);
-    return info == 1;
+    return info == kHasFeeder;
 }
 
 void VuroScanSDK::CloseDev()

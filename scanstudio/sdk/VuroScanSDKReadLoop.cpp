@@ -2,6 +2,7 @@
 
 #include "BackendEntryPoints.h"
 #include "PageFile.h"
+#include "ScanBackendOptions.h"
 #include "VuroScanSDK.h"
 
 #include <algorithm>
@@ -11,8 +12,6 @@
 namespace {
 
 constexpr SANE_Int kReadSize = 524288;
-constexpr SANE_Int kOptionPageState = 1001;
-constexpr SANE_Int kNewPage = 9;
 constexpr std::size_t kPageNameSize = 1024;  // with its terminating NUL
 
 // "<base>_<n>.rgb"; false when it does not fit the page name buffer.
@@ -55,7 +54,13 @@ SANE_Status VuroScanSDK::readPiece(SANE_Byte *data, SANE_Int *length)
         std::lock_guard<std::mutex> lock(g_mutex);
         if (!m_handle)
             return SANE_STATUS_INVAL;
-        return g_backend.read(m_handle, data, kReadSize, length);
+        const SANE_Status status = g_backend.read(m_handle, data, kReadSize, length);
+        // A length beyond the buffer would write memory that is not the scan.
+        if (status == SANE_STATUS_GOOD && (*length < 0 || *length > kReadSize)) {
+            *length = 0;
+            return SANE_STATUS_IO_ERROR;
+        }
+        return status;
     } catch (...) {
         *length = 0;
         return SANE_STATUS_CANCELLED;
@@ -68,7 +73,7 @@ SANE_Status VuroScanSDK::readPageState(SANE_Int *state)
     std::lock_guard<std::mutex> lock(g_mutex);
     if (!m_handle)
         return SANE_STATUS_INVAL;
-    return g_backend.control_option(m_handle, kOptionPageState, SANE_ACTION_GET_VALUE, nullptr, state);
+    return g_backend.control_option(m_handle, scan_backend::kOptionPageState, SANE_ACTION_GET_VALUE, nullptr, state);
 }
 
 void VuroScanSDK::endWithWriteError(PageFile &pageFile, const std::string &pageName)
@@ -112,7 +117,7 @@ void VuroScanSDK::run()
         if (status != SANE_STATUS_GOOD)
             break;
 
-        if (pageState == kNewPage) {
+        if (pageState == scan_backend::kPageBegins) {
             if (!pageFile.close()) {
                 endWithWriteError(pageFile, pageName);
                 return;

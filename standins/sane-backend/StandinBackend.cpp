@@ -4,6 +4,7 @@
 // most the rest of the current page, and the page-state option answers 9 after
 // the read that began a page. The end of the job is status 5.
 
+#include "ScanBackendOptions.h"
 #include "StandinCallLog.h"
 #include "StandinScript.h"
 #include "SyntheticPage.h"
@@ -22,25 +23,12 @@ namespace {
 
 using standin::logCall;
 
-constexpr SANE_Int kOptionMode = 3;
-constexpr SANE_Int kOptionResolution = 4;
-constexpr SANE_Int kOptionFive = 5;
-constexpr SANE_Int kOptionSix = 6;
-constexpr SANE_Int kOptionAreaLeft = 8;
-constexpr SANE_Int kOptionAreaTop = 9;
-constexpr SANE_Int kOptionAreaRight = 10;
-constexpr SANE_Int kOptionAreaBottom = 11;
-constexpr SANE_Int kOptionSource = 13;
-constexpr SANE_Int kOptionPrepare = 1000;
-constexpr SANE_Int kOptionPageState = 1001;
-constexpr SANE_Int kOptionFeederPresent = 1002;
-constexpr SANE_Int kPageBegins = 9;
+using namespace scan_backend;
+
 constexpr SANE_Byte kLeadByte = 0xEE;
 
-const char *const kModes[] = {"BINARY", "GRAY", "COLOR"};
-const char *const kFlatbed = "Flatbed";
-const char *const kFeeder = "Automatic Document Feeder";
-const char *const kAutoSelect = "Auto Select";
+const char *const kModes[] = {kModeBinary, kModeGray, kModeColor};
+const char *const kSources[] = {kSourceFlatbed, kSourceFeeder, kSourceAuto};
 
 struct Job {
     bool active = false;
@@ -59,8 +47,8 @@ struct Job {
 struct Scanner {
     standin::StandinScript script;
     bool open = false;
-    std::string mode = "COLOR";
-    std::string source = kFlatbed;
+    std::string mode = kModeColor;
+    std::string source = kSourceFlatbed;
     SANE_Int resolution = 150;
     SANE_Int optionFive = 0;
     SANE_Int optionSix = 0;
@@ -168,7 +156,7 @@ SANE_Status getPrivate(SANE_Int option, SANE_Int *info)
     if (option == kOptionPageState)
         *info = g_scanner.job.lastReadBeganPage ? kPageBegins : 0;
     else
-        *info = g_scanner.script.feeder ? 1 : 0;
+        *info = g_scanner.script.feeder ? kHasFeeder : 0;
     return SANE_STATUS_GOOD;
 }
 
@@ -181,10 +169,8 @@ SANE_Status setOption(SANE_Int option, void *value, SANE_Int *info)
     switch (option) {
     case kOptionMode:
         return setText(option, static_cast<char *>(value), kModes, 3, s.mode);
-    case kOptionSource: {
-        const char *const sources[] = {kFlatbed, kFeeder, kAutoSelect};
-        return setText(option, static_cast<char *>(value), sources, 3, s.source);
-    }
+    case kOptionSource:
+        return setText(option, static_cast<char *>(value), kSources, 3, s.source);
     case kOptionPrepare:
         logCall("option 1000 set");
         s.job = Job();
@@ -209,7 +195,7 @@ SANE_Status setOption(SANE_Int option, void *value, SANE_Int *info)
 int pagesOfJob()
 {
     const Scanner &s = g_scanner;
-    const bool fromFeeder = s.source == kFeeder || (s.source == kAutoSelect && s.script.feeder);
+    const bool fromFeeder = s.source == kSourceFeeder || (s.source == kSourceAuto && s.script.feeder);
     return fromFeeder ? s.script.feederPages : s.script.flatbedPages;
 }
 
@@ -324,7 +310,7 @@ SANE_Status sane_vuro_q804_start(SANE_Handle handle)
         return SANE_STATUS_INVAL;
     if (g_scanner.script.startStatus != SANE_STATUS_GOOD)
         return static_cast<SANE_Status>(g_scanner.script.startStatus);
-    if (g_scanner.source == kFeeder && !g_scanner.script.feeder)
+    if (g_scanner.source == kSourceFeeder && !g_scanner.script.feeder)
         return SANE_STATUS_NO_DOCS;
     Job &job = g_scanner.job;
     job = Job();
@@ -353,6 +339,11 @@ SANE_Status sane_vuro_q804_read(SANE_Handle handle, SANE_Byte *data, SANE_Int ma
     }
     if (job.reads == g_scanner.script.readThrowAt)
         throw std::runtime_error("standin backend: read failed");
+    if (job.reads == g_scanner.script.readOverlongAt) {
+        std::memset(data, kLeadByte, static_cast<std::size_t>(max_length));
+        *length = max_length + 1;
+        return SANE_STATUS_GOOD;
+    }
     if (g_scanner.script.readStatus != SANE_STATUS_GOOD && job.reads == g_scanner.script.readStatusAt)
         return static_cast<SANE_Status>(g_scanner.script.readStatus);
     if (job.leadLeft > 0) {

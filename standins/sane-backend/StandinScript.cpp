@@ -46,7 +46,7 @@ StandinScript loadStandinScript()
         {"get_devices_status", &script.getDevicesStatus}, {"open_status", &script.openStatus},
         {"params_status", &script.paramsStatus}, {"start_status", &script.startStatus},
         {"read_status", &script.readStatus},  {"read_status_at", &script.readStatusAt},
-        {"read_throw_at", &script.readThrowAt},
+        {"read_throw_at", &script.readThrowAt}, {"read_overlong_at", &script.readOverlongAt},
     };
     std::string line;
     while (std::getline(in, line)) {

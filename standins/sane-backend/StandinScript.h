@@ -31,6 +31,8 @@ struct StandinScript {
     int readStatus = 0;         // read_status, read_status_at: the read numbered read_status_at
     int readStatusAt = 1;       //   (from 1 within a job) answers read_status
     int readThrowAt = 0;        // read_throw_at: the read with that number throws (0: none)
+    int readOverlongAt = 0;     // read_overlong_at: the read with that number reports one byte
+                                //   more than it was asked for (0: none)
 };
 
 StandinScript loadStandinScript();

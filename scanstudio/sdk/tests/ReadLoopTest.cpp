@@ -178,6 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
         EndingCase{"PageStateRefused", {"fail_option=1001", "fail_status=9"}, Base::InFolder,
                    {"progress 0", "error 9", "job"}},
         EndingCase{"ReadThrows", {"read_throw_at=2"}, Base::InFolder, {"progress 0", "progress 100", "error 2", "job"}},
+        EndingCase{"ReadReportsMoreThanAsked", {"read_overlong_at=2"}, Base::InFolder,
+                   {"progress 0", "progress 100", "error 9", "job"}},
         EndingCase{"PageFileCannotBeCreated", {}, Base::InMissingFolder, {"progress 0", "error 11", "job"}},
         EndingCase{"PageNameBeyondItsBuffer", {}, Base::NameBeyondBuffer, {"progress 0", "error 11", "job"}},
         EndingCase{"PageNameFillsItsBuffer", {"feeder_pages=1"}, Base::NameFillsBuffer,

@@ -2,7 +2,9 @@
 
 #include <json/value.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 // Reading rules of the profile: every member is optional and may hold any
 // JSON type; nothing here throws.
@@ -34,6 +36,20 @@ void read_string(const Json::Value& object, const char* key, std::string& field)
 // object, else none; the member when it is an array, else an empty value.
 const Json::Value* object_member(const Json::Value& object, const char* key);
 const Json::Value& array_member(const Json::Value& object, const char* key);
+
+// Each object element of the array member, in order, loaded into a new
+// item appended to `items`; elements of other types are passed over.
+template <typename Item>
+void read_objects(const Json::Value& object, const char* key, std::vector<std::shared_ptr<Item>>& items)
+{
+    for (const Json::Value& element : array_member(object, key)) {
+        if (!element.isObject())
+            continue;
+        auto item = std::make_shared<Item>();
+        item->load(element);
+        items.push_back(item);
+    }
+}
 
 // "%f" of a number in the C locale, for any double.
 std::string format_fixed(double value);

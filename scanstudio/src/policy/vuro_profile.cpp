@@ -99,13 +99,7 @@ bool profile::load_value(const Json::Value& value)
     }
     if (const Json::Value* stored_config = lenient::object_member(value, "config"))
         config.load(*stored_config);
-    for (const Json::Value& element : lenient::array_member(value, "scanners")) {
-        if (!element.isObject())
-            continue;
-        auto device = std::make_shared<scanner>();
-        device->load(element);
-        scanners.push_back(device);
-    }
+    lenient::read_objects(value, "scanners", scanners);
     lenient::read_int(value, "policy_index", policy_index);
     return false;
 }

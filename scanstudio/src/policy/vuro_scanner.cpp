@@ -21,13 +21,7 @@ void scanner::load(const Json::Value& value)
     lenient::read_string(value, "name", name);
     lenient::read_string(value, "driver", driver);
     lenient::read_string(value, "uuid", uuid);
-    for (const Json::Value& element : lenient::array_member(value, "policys")) {
-        if (!element.isObject())
-            continue;
-        auto preset = std::make_shared<policy>();
-        preset->load(element);
-        policys.push_back(preset);
-    }
+    lenient::read_objects(value, "policys", policys);
     if (const Json::Value* stored_last = lenient::object_member(value, "last")) {
         if (!last)
             last = std::make_shared<policy>();
