@@ -1,5 +1,8 @@
 #include "PageFile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 constexpr int kWriteAttempts = 11;
 }
@@ -12,10 +15,19 @@ PageFile::~PageFile()
 bool PageFile::open(const std::string &name)
 {
     close();
-    m_file = std::fopen(name.c_str(), "wb");
-    if (m_file)
-        std::setvbuf(m_file, nullptr, _IONBF, 0);
-    return m_file != nullptr;
+    // The page folder is writable by every user: whatever stands at the name
+    // (a link planted there included) is removed, and the file is made anew.
+    ::unlink(name.c_str());
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    m_file = ::fdopen(fd, "wb");
+    if (!m_file) {
+        ::close(fd);
+        return false;
+    }
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
+    return true;
 }
 
 bool PageFile::isOpen() const

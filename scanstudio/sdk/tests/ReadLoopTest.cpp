@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <iterator>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -97,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(Sources, JobSource,
 enum class Base {
     InFolder,
     InMissingFolder,
-    FirstPageOnFullDevice,  // "<base>_0.rgb" leads to /dev/full
+    FileSizeLimited,        // files may not grow beyond 100 bytes
+    LinkPlantedAtFirstPage, // "<base>_0.rgb" is a link to another file
     NameFillsBuffer,        // "<base>_0.rgb" is 1023 characters
     NameBeyondBuffer,       // "<base>_0.rgb" is 1025 characters
 };
@@ -116,6 +119,28 @@ void PrintTo(const EndingCase &c, std::ostream *out)
 
 class JobEnding : public ReadLoop, public ::testing::WithParamInterface<EndingCase> {
 protected:
+    void TearDown() override
+    {
+        if (m_sizeLimited) {
+            setrlimit(RLIMIT_FSIZE, &m_oldSizeLimit);
+            std::signal(SIGXFSZ, SIG_DFL);
+        }
+        ReadLoop::TearDown();
+    }
+
+    // Writes past the limit fail with EFBIG instead of raising SIGXFSZ.
+    void limitFileSize()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &m_oldSizeLimit), 0);
+        rlimit small = m_oldSizeLimit;
+        small.rlim_cur = 100;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        m_sizeLimited = true;
+    }
+
+    std::string victim() const { return folder() + "/victim"; }
+
     // A folder path of `length` characters made of existing folders.
     std::string deepFolder(std::size_t length)
     {
@@ -135,8 +160,12 @@ protected:
             return basePath();
         case Base::InMissingFolder:
             return folder() + "/missing/taliroscane";
-        case Base::FirstPageOnFullDevice:
-            EXPECT_EQ(symlink("/dev/full", (basePath() + "_0.rgb").c_str()), 0);
+        case Base::FileSizeLimited:
+            limitFileSize();
+            return basePath();
+        case Base::LinkPlantedAtFirstPage:
+            std::ofstream(victim()) << "untouched";
+            EXPECT_EQ(symlink(victim().c_str(), (basePath() + "_0.rgb").c_str()), 0);
             return basePath();
         case Base::NameFillsBuffer:
             return deepFolder(1023 - 18) + name;
@@ -145,6 +174,10 @@ protected:
         }
         return {};
     }
+
+private:
+    bool m_sizeLimited = false;
+    rlimit m_oldSizeLimit{};
 };
 
 TEST_P(JobEnding, EndsWithItsStatusAndOneJobSignal)
@@ -161,6 +194,11 @@ TEST_P(JobEnding, EndsWithItsStatusAndOneJobSignal)
     if (c.base == Base::NameBeyondBuffer) {
         const QDir pageFolder(QString::fromStdString(base.substr(0, base.rfind('/'))));
         EXPECT_TRUE(pageFolder.entryList(QDir::Files).isEmpty()) << "a page file was written under a cut name";
+    }
+    if (c.base == Base::LinkPlantedAtFirstPage) {
+        std::string text;
+        std::getline(std::ifstream(victim()), text);
+        EXPECT_EQ(text, "untouched") << "the page was written through the planted link";
     }
 }
 
@@ -184,7 +222,9 @@ INSTANTIATE_TEST_SUITE_P(
         EndingCase{"PageNameBeyondItsBuffer", {}, Base::NameBeyondBuffer, {"progress 0", "error 11", "job"}},
         EndingCase{"PageNameFillsItsBuffer", {"feeder_pages=1"}, Base::NameFillsBuffer,
                    {"progress 0", "progress 100", kPage0, "job"}},
-        EndingCase{"PageWriteFails", {}, Base::FirstPageOnFullDevice, {"progress 0", "error 9", "job"}},
+        EndingCase{"PageWriteFails", {}, Base::FileSizeLimited, {"progress 0", "error 9", "job"}},
+        EndingCase{"LinkAtThePageNameIsReplaced", {"feeder_pages=1"}, Base::LinkPlantedAtFirstPage,
+                   {"progress 0", "progress 100", kPage0, "job"}},
         EndingCase{"DataBeforeTheFirstPageIsDropped", {"lead_bytes=1000", "feeder_pages=2"}, Base::InFolder,
                    {"progress 0", "progress 100", kPage0, "progress 100", kPage1, "job"}},
         EndingCase{"ZeroPixelsReported", {"report_width=0", "feeder_pages=1"}, Base::InFolder,
