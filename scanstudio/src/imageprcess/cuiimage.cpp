@@ -131,25 +131,33 @@ unsigned char CUIImage::OTSU_threshold_ex(unsigned char &mean, const QRect *rect
     return otsuFromHistogram(histogram, pixels, mean);
 }
 
+void CUIImage::ensure32Bit()
+{
+    if (!is32Bit(*m_image))
+        *m_image = m_image->convertToFormat(QImage::Format_ARGB32);
+}
+
 QImage CUIImage::To8bppGrayImage() const
 {
-    QImage gray(m_image->size(), QImage::Format_Indexed8);
+    const QImage source = is32Bit(*m_image) ? *m_image : m_image->convertToFormat(QImage::Format_ARGB32);
+    QImage gray(source.size(), QImage::Format_Indexed8);
     QVector<QRgb> table(256);
     for (int i = 0; i < 256; ++i)
         table[i] = qRgb(i, i, i);
     gray.setColorTable(table);
-    for (int y = 0; y < m_image->height(); ++y) {
-        const QRgb *in = row(*m_image, y);
+    for (int y = 0; y < source.height(); ++y) {
+        const QRgb *in = row(source, y);
         uchar *out = gray.scanLine(y);
-        for (int x = 0; x < m_image->width(); ++x)
+        for (int x = 0; x < source.width(); ++x)
             out[x] = grayOf(in[x]);
     }
-    gray.setDotsPerMeterX(m_image->dotsPerMeterX());
+    gray.setDotsPerMeterX(source.dotsPerMeterX());
     return gray;
 }
 
 void CUIImage::Gray2Value(unsigned char threshold)
 {
+    ensure32Bit();
     for (int y = 0; y < m_image->height(); ++y) {
         QRgb *line = row(*m_image, y);
         for (int x = 0; x < m_image->width(); ++x) {
@@ -161,14 +169,16 @@ void CUIImage::Gray2Value(unsigned char threshold)
 
 void CUIImage::ResetBackcolor(QRgb colour)
 {
+    ensure32Bit();
     unsigned char mean = 0;
     const int h = OTSU_threshold(mean);
     Gray2Value(static_cast<unsigned char>(resetThreshold(h, mean)));
+    // The light side is the background. (Painting every pixel at most as
+    // gray as the mean when h < 128 would erase dark content on white.)
     for (int y = 0; y < m_image->height(); ++y) {
         QRgb *line = row(*m_image, y);
         for (int x = 0; x < m_image->width(); ++x) {
-            const int g = grayOf(line[x]);
-            if (h < 128 ? g <= mean : g >= h)
+            if (grayOf(line[x]) >= h)
                 line[x] = colour;
         }
     }
@@ -176,6 +186,7 @@ void CUIImage::ResetBackcolor(QRgb colour)
 
 QRect CUIImage::DetectMaxRect(bool resetBackground)
 {
+    ensure32Bit();
     paintFrame(*m_image, frameWidth(*m_image, 3), kOpaqueWhite);
     if (resetBackground)
         ResetBackcolor(kOpaqueWhite);

@@ -42,6 +42,9 @@ public:
     QVector<QRect> DetectRects() const;
 
 private:
+    // Writing operations turn an attached image of another depth into ARGB32.
+    void ensure32Bit();
+
     QImage *m_image = nullptr;
     bool m_owned = false;
 };
