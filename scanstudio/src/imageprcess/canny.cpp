@@ -4,7 +4,11 @@
 #include "checked_buffer.h"
 #include "parallel_rows.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <mutex>
+#include <thread>
 #include <memory>
 #include <vector>
 
@@ -38,12 +42,45 @@ void derivatives(const Mag *smoothed, unsigned rows, unsigned cols, unsigned fir
     }
 }
 
-void magnitude(const Mag *dx, const Mag *dy, std::size_t begin, std::size_t end, Mag *mag)
+// Calls visit(pos) for every candidate in [begin, end), in order.
+template <typename Visit>
+void forEachCandidate(const unsigned char *edge, std::size_t begin, std::size_t end, Visit visit)
+{
+    const unsigned char *p = edge + begin;
+    const unsigned char *const stop = edge + end;
+    while (p < stop) {
+        p = static_cast<const unsigned char *>(std::memchr(p, kPossibleEdge, stop - p));
+        if (p == nullptr)
+            return;
+        visit(static_cast<std::size_t>(p - edge));
+        ++p;
+    }
+}
+
+inline __attribute__((always_inline)) void magnitudeBody(const Mag *dx, const Mag *dy, std::size_t begin,
+                                                         std::size_t end, Mag *mag)
 {
     for (std::size_t i = begin; i < end; ++i) {
         const int sq = dx[i] * dx[i] + dy[i] * dy[i];
         mag[i] = static_cast<Mag>(std::sqrt(static_cast<double>(sq)) + 0.5);
     }
+}
+
+__attribute__((target("avx2"))) void magnitudeAvx2(const Mag *dx, const Mag *dy, std::size_t begin,
+                                                   std::size_t end, Mag *mag)
+{
+    magnitudeBody(dx, dy, begin, end, mag);
+}
+
+void magnitudeBaseline(const Mag *dx, const Mag *dy, std::size_t begin, std::size_t end, Mag *mag)
+{
+    magnitudeBody(dx, dy, begin, end, mag);
+}
+
+void magnitude(const Mag *dx, const Mag *dy, std::size_t begin, std::size_t end, Mag *mag)
+{
+    static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+    (avx2 ? magnitudeAvx2 : magnitudeBaseline)(dx, dy, begin, end, mag);
 }
 
 } // namespace
@@ -170,17 +207,23 @@ void follow_edges(unsigned char *edgemap, const Mag *edgemag, Mag lowval, std::p
 }
 
 HysteresisThresholds apply_hysteresis(const Mag *mag, unsigned rows, unsigned cols, double tlow,
-                                      double thigh, unsigned char *edge)
+                                      double thigh, unsigned threads, unsigned char *edge)
 {
-    const std::size_t pixels = static_cast<std::size_t>(rows) * cols;
-    std::vector<std::size_t> hist(32768, 0);
-    for (std::size_t pos = 0; pos < pixels; ++pos) {
-        if (edge[pos] == kPossibleEdge)
-            ++hist[static_cast<std::size_t>(mag[pos])];
-    }
+    const std::ptrdiff_t w = cols;
+    constexpr int kBins = 32768;
+    std::vector<std::size_t> hist(kBins, 0);
+    std::mutex histLock;
+    parallelRows(rows, threads, [&](unsigned begin, unsigned end) {
+        std::vector<std::size_t> local(kBins, 0);
+        forEachCandidate(edge, begin * std::size_t(cols), end * std::size_t(cols),
+                         [&](std::size_t pos) { ++local[static_cast<std::size_t>(mag[pos])]; });
+        const std::lock_guard<std::mutex> hold(histLock);
+        for (int r = 0; r < kBins; ++r)
+            hist[r] += local[r];
+    });
     std::size_t edges = 0;
     int maximum = 0;
-    for (int r = 1; r < 32768; ++r) {
+    for (int r = 1; r < kBins; ++r) {
         if (hist[r] != 0)
             maximum = r;
         edges += hist[r];
@@ -196,17 +239,32 @@ HysteresisThresholds apply_hysteresis(const Mag *mag, unsigned rows, unsigned co
     thresholds.high = r;
     thresholds.low = static_cast<int>(thresholds.high * tlow + 0.5);
 
-    const std::ptrdiff_t w = cols;
-    for (std::size_t pos = 0; pos < pixels; ++pos) {
-        if (edge[pos] == kPossibleEdge && mag[pos] >= thresholds.high) {
+    // The strong candidates in row-major order, gathered per band; the
+    // traces then run in that order, as one pass over the page would.
+    const unsigned bands = std::max(1u, threads == 0 ? std::thread::hardware_concurrency() : threads);
+    std::vector<std::vector<std::size_t>> strong(bands);
+    parallelRows(bands, bands, [&](unsigned firstBand, unsigned endBand) {
+        for (unsigned band = firstBand; band < endBand; ++band) {
+            const std::size_t begin = static_cast<std::size_t>(rows) * band / bands * w;
+            const std::size_t end = static_cast<std::size_t>(rows) * (band + 1) / bands * w;
+            forEachCandidate(edge, begin, end, [&](std::size_t pos) {
+                if (mag[pos] >= thresholds.high)
+                    strong[band].push_back(pos);
+            });
+        }
+    }, 1);
+    for (const std::vector<std::size_t> &band : strong) {
+        for (std::size_t pos : band) {
+            if (edge[pos] != kPossibleEdge)
+                continue;
             edge[pos] = kEdge;
             follow_edges(edge + pos, mag + pos, static_cast<Mag>(thresholds.low), w);
         }
     }
-    for (std::size_t pos = 0; pos < pixels; ++pos) {
-        if (edge[pos] != kEdge)
-            edge[pos] = kNoEdge;
-    }
+    parallelRows(rows, threads, [&](unsigned begin, unsigned end) {
+        for (std::size_t pos = begin * std::size_t(cols); pos < end * std::size_t(cols); ++pos)
+            edge[pos] = edge[pos] == kEdge ? kEdge : kNoEdge;
+    });
     return thresholds;
 }
 
@@ -220,22 +278,20 @@ bool cannyEdges(const unsigned char *gray, unsigned width, unsigned height, doub
         return true;
     }
     const std::size_t pixels = static_cast<std::size_t>(width) * height;
-    std::unique_ptr<Mag[]> smoothed = allocateOrReport<Mag>(pixels, "Error allocating the smoothed image.\n");
+    Buffer<Mag> smoothed = allocateOrReport<Mag>(pixels, "Error allocating the smoothed image.\n");
     if (!smoothed || !gaussianSmooth(gray, height, width, threads, smoothed.get()))
         return false;
-    std::unique_ptr<Mag[]> dx = allocateOrReport<Mag>(pixels, "Error allocating the delta_x image.\n");
+    Buffer<Mag> dx = allocateOrReport<Mag>(pixels, "Error allocating the delta_x image.\n");
     if (!dx)
         return false;
-    std::unique_ptr<Mag[]> dy = allocateOrReport<Mag>(pixels, "Error allocating the delta_y image.\n");
+    Buffer<Mag> dy = allocateOrReport<Mag>(pixels, "Error allocating the delta_y image.\n");
     if (!dy)
         return false;
     parallelRows(height, threads, [&](unsigned begin, unsigned end) {
         derivatives(smoothed.get(), height, width, begin, end, dx.get(), dy.get());
     });
-    smoothed.reset();
-    std::unique_ptr<Mag[]> mag = allocateOrReport<Mag>(pixels, "Error allocating the magnitude image.\n");
-    if (!mag)
-        return false;
+    // The magnitudes take the smoothed image's place.
+    const Buffer<Mag> mag = std::move(smoothed);
     parallelRows(height, threads, [&](unsigned begin, unsigned end) {
         magnitude(dx.get(), dy.get(), static_cast<std::size_t>(begin) * width,
                   static_cast<std::size_t>(end) * width, mag.get());
@@ -244,7 +300,7 @@ bool cannyEdges(const unsigned char *gray, unsigned width, unsigned height, doub
         non_max_supp(mag.get(), dx.get(), dy.get(), height, width, begin, end, edges);
     });
     const HysteresisThresholds thresholds =
-        apply_hysteresis(mag.get(), height, width, lowRatio, highRatio, edges);
+        apply_hysteresis(mag.get(), height, width, lowRatio, highRatio, threads, edges);
     if (used != nullptr)
         *used = thresholds;
     return true;

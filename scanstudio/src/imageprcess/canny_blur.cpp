@@ -4,10 +4,11 @@
 #include "parallel_rows.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 namespace Deskew {
 
@@ -29,71 +30,124 @@ DESKEW_INLINE Float8 load8(const float *p)
     return v;
 }
 
-DESKEW_INLINE void store8(float *p, Float8 v)
+// Where a pass puts its sums: the row pass divides by the tap sum and keeps
+// floats, the column pass stores trunc(sum x 90 / tap sum + 0.5) as 16 bits.
+struct RowOutput
 {
-    std::memcpy(p, &v, sizeof v);
+    float tapSum;
+    float *out;
+};
+
+struct ColumnOutput
+{
+    float tapSum;
+    std::int16_t *out;
+};
+
+DESKEW_INLINE void finish(const RowOutput &o, std::ptrdiff_t i, Float8 v, int lanes)
+{
+    v = v / o.tapSum;
+    std::memcpy(o.out + i, &v, sizeof(float) * lanes);
 }
 
-// dst[i] = sum over j < taps of src[i + j * stride] * k[j], in tap order.
-DESKEW_INLINE void convolveBody(const float *src, std::ptrdiff_t stride, const float *k, int taps,
-                                float *dst, std::ptrdiff_t n)
+DESKEW_INLINE void finish(const ColumnOutput &o, std::ptrdiff_t i, Float8 v, int lanes)
+{
+    v = v * kBlurBoost / o.tapSum + 0.5f;
+    for (int lane = 0; lane < lanes; ++lane)
+        o.out[i + lane] = static_cast<std::int16_t>(v[lane]);
+}
+
+// Sums rows[j][i] * k[j] over j < taps in tap order for every i < n.
+template <typename Output>
+DESKEW_INLINE void convolveBody(const float *const *rows, const float *k, int taps, std::ptrdiff_t n,
+                                const Output &output)
 {
     std::ptrdiff_t i = 0;
     for (; i + 32 <= n; i += 32) {
         Float8 a0 = {}, a1 = {}, a2 = {}, a3 = {};
-        const float *s = src + i;
-        for (int j = 0; j < taps; ++j, s += stride) {
+        for (int j = 0; j < taps; ++j) {
+            const float *s = rows[j] + i;
             const Float8 kj = Float8{} + k[j];
             a0 += load8(s) * kj;
             a1 += load8(s + 8) * kj;
             a2 += load8(s + 16) * kj;
             a3 += load8(s + 24) * kj;
         }
-        store8(dst + i, a0);
-        store8(dst + i + 8, a1);
-        store8(dst + i + 16, a2);
-        store8(dst + i + 24, a3);
+        finish(output, i, a0, 8);
+        finish(output, i + 8, a1, 8);
+        finish(output, i + 16, a2, 8);
+        finish(output, i + 24, a3, 8);
     }
     for (; i + 8 <= n; i += 8) {
         Float8 a = {};
-        const float *s = src + i;
-        for (int j = 0; j < taps; ++j, s += stride)
-            a += load8(s) * (Float8{} + k[j]);
-        store8(dst + i, a);
+        for (int j = 0; j < taps; ++j)
+            a += load8(rows[j] + i) * (Float8{} + k[j]);
+        finish(output, i, a, 8);
     }
     for (; i < n; ++i) {
         float a = 0.0f;
-        const float *s = src + i;
-        for (int j = 0; j < taps; ++j, s += stride)
-            a += *s * k[j];
-        dst[i] = a;
+        for (int j = 0; j < taps; ++j)
+            a += rows[j][i] * k[j];
+        Float8 v = {};
+        v[0] = a;
+        finish(output, i, v, 1);
     }
 }
 
-__attribute__((target("avx2"))) void convolveAvx2(const float *src, std::ptrdiff_t stride,
-                                                  const float *k, int taps, float *dst,
-                                                  std::ptrdiff_t n)
+DESKEW_INLINE void rowPassBody(const float *in, const float *k, float tapSum, float *out, std::ptrdiff_t n)
 {
-    convolveBody(src, stride, k, taps, dst, n);
+    const float *rows[kGaussianTaps];
+    for (int j = 0; j < kGaussianTaps; ++j)
+        rows[j] = in + j;
+    convolveBody(rows, k, kGaussianTaps, n, RowOutput{tapSum, out});
 }
 
-void convolveBaseline(const float *src, std::ptrdiff_t stride, const float *k, int taps, float *dst,
-                      std::ptrdiff_t n)
+DESKEW_INLINE void columnPassBody(const float *const *rows, const float *k, int taps, float tapSum,
+                                  std::int16_t *out, std::ptrdiff_t n)
 {
-    convolveBody(src, stride, k, taps, dst, n);
+    convolveBody(rows, k, taps, n, ColumnOutput{tapSum, out});
 }
 
-using ConvolveFn = void (*)(const float *, std::ptrdiff_t, const float *, int, float *, std::ptrdiff_t);
+__attribute__((target("avx2"))) void rowPassAvx2(const float *in, const float *k, float tapSum, float *out,
+                                                 std::ptrdiff_t n)
+{
+    rowPassBody(in, k, tapSum, out, n);
+}
 
-ConvolveFn pickConvolve()
+void rowPassBaseline(const float *in, const float *k, float tapSum, float *out, std::ptrdiff_t n)
+{
+    rowPassBody(in, k, tapSum, out, n);
+}
+
+__attribute__((target("avx2"))) void columnPassAvx2(const float *const *rows, const float *k, int taps,
+                                                    float tapSum, std::int16_t *out, std::ptrdiff_t n)
+{
+    columnPassBody(rows, k, taps, tapSum, out, n);
+}
+
+void columnPassBaseline(const float *const *rows, const float *k, int taps, float tapSum, std::int16_t *out,
+                        std::ptrdiff_t n)
+{
+    columnPassBody(rows, k, taps, tapSum, out, n);
+}
+
+struct Passes
+{
+    void (*row)(const float *, const float *, float, float *, std::ptrdiff_t);
+    void (*column)(const float *const *, const float *, int, float, std::int16_t *, std::ptrdiff_t);
+};
+
+Passes pickPasses()
 {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? convolveAvx2 : convolveBaseline;
+    if (__builtin_cpu_supports("avx2"))
+        return {rowPassAvx2, columnPassAvx2};
+    return {rowPassBaseline, columnPassBaseline};
 }
 
 // Row blur of one row: full taps inside, the taps within the row at its ends.
-void blurRow(const unsigned char *in, std::ptrdiff_t cols, const float *k, float fullSum,
-             ConvolveFn convolve, float *rowIn, float *out)
+void blurRow(const unsigned char *in, std::ptrdiff_t cols, const float *k, float fullSum, const Passes &passes,
+             float *rowIn, float *out)
 {
     for (std::ptrdiff_t c = 0; c < cols; ++c)
         rowIn[c] = in[c];
@@ -113,11 +167,8 @@ void blurRow(const unsigned char *in, std::ptrdiff_t cols, const float *k, float
         out[c] = dot / sum;
     }
     const std::ptrdiff_t inner = cols - 2 * kGaussianCentre;
-    if (inner <= 0)
-        return;
-    convolve(rowIn, 1, k, kGaussianTaps, out + kGaussianCentre, inner);
-    for (std::ptrdiff_t c = kGaussianCentre; c < kGaussianCentre + inner; ++c)
-        out[c] = out[c] / fullSum;
+    if (inner > 0)
+        passes.row(rowIn, k, fullSum, out + kGaussianCentre, inner);
 }
 
 } // namespace
@@ -139,43 +190,45 @@ std::array<float, kGaussianTaps> gaussianKernel()
 bool gaussianSmooth(const unsigned char *image, unsigned rows, unsigned cols, unsigned threads,
                     std::int16_t *smoothed)
 {
-    const std::size_t pixels = static_cast<std::size_t>(rows) * cols;
-    std::unique_ptr<float[]> rowBlurred =
-        allocateOrReport<float>(pixels, "Error allocating the buffer image.\n");
-    if (!rowBlurred)
-        return false;
     const std::array<float, kGaussianTaps> kernel = gaussianKernel();
     const float *k = kernel.data();
     float fullSum = 0.0f;
     for (float tap : kernel)
         fullSum += tap;
-    const ConvolveFn convolve = pickConvolve();
+    const Passes passes = pickPasses();
     const std::ptrdiff_t width = cols;
-    float *tmp = rowBlurred.get();
+    const long long height = rows;
+    std::atomic<bool> ok{true};
 
+    // Each band keeps the row-blurred rows that its column pass needs in a
+    // ring of 51 rows, so the blur stays in the cache.
     parallelRows(rows, threads, [&](unsigned begin, unsigned end) {
-        std::vector<float> rowIn(cols);
-        for (unsigned r = begin; r < end; ++r)
-            blurRow(image + r * width, width, k, fullSum, convolve, rowIn.data(), tmp + r * width);
-    });
-
-    parallelRows(rows, threads, [&](unsigned begin, unsigned end) {
-        std::vector<float> acc(cols);
-        for (unsigned r = begin; r < end; ++r) {
-            const int first = std::max(0, kGaussianCentre - static_cast<int>(r));
-            const int last = static_cast<int>(std::min<long long>(
-                kGaussianTaps - 1, static_cast<long long>(rows) - 1 - r + kGaussianCentre));
+        Buffer<float> ring =
+            allocateOrReport<float>(static_cast<std::size_t>(kGaussianTaps + 1) * cols, "Error allocating the buffer image.\n");
+        if (!ring) {
+            ok = false;
+            return;
+        }
+        float *rowIn = ring.get() + static_cast<std::size_t>(kGaussianTaps) * cols;
+        auto slot = [&](long long r) { return ring.get() + (r % kGaussianTaps) * width; };
+        long long blurred = std::max(0LL, static_cast<long long>(begin) - kGaussianCentre);
+        const float *taps[kGaussianTaps];
+        for (long long r = begin; r < end; ++r) {
+            const long long firstRow = std::max(0LL, r - kGaussianCentre);
+            const long long lastRow = std::min(height - 1, r + kGaussianCentre);
+            for (; blurred <= lastRow; ++blurred)
+                blurRow(image + blurred * width, width, k, fullSum, passes, rowIn, slot(blurred));
+            const int first = static_cast<int>(firstRow - (r - kGaussianCentre));
+            const int count = static_cast<int>(lastRow - firstRow + 1);
             float sum = 0.0f;
-            for (int j = first; j <= last; ++j)
-                sum += k[j];
-            const float *src = tmp + (static_cast<std::ptrdiff_t>(r) - kGaussianCentre + first) * width;
-            convolve(src, width, k + first, last - first + 1, acc.data(), width);
-            std::int16_t *out = smoothed + r * width;
-            for (std::ptrdiff_t c = 0; c < width; ++c)
-                out[c] = static_cast<std::int16_t>(acc[c] * kBlurBoost / sum + 0.5f);
+            for (int j = 0; j < count; ++j) {
+                sum += k[first + j];
+                taps[j] = slot(firstRow + j);
+            }
+            passes.column(taps, k + first, count, sum, smoothed + r * width, width);
         }
     });
-    return true;
+    return ok;
 }
 
 } // namespace Deskew

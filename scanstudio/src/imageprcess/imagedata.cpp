@@ -3,6 +3,7 @@
 #include "canny.h"
 #include "checked_buffer.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -75,7 +76,7 @@ void ImageData::putpixel(unsigned x, unsigned y, unsigned char value)
 void ImageData::Cleanup()
 {
     if (m_owned)
-        delete[] m_pixels;
+        std::free(m_pixels);
     m_owned = false;
     m_pixels = nullptr;
     m_edges = nullptr;
@@ -87,7 +88,7 @@ bool ImageData::BlurToEdges(int mode)
         return true;
     if (m_pixels == nullptr || m_bytesPerPixel != 1 || mode != 0)
         return false;
-    std::unique_ptr<unsigned char[]> edges = Deskew::allocateOrReport<unsigned char>(
+    Deskew::Buffer<unsigned char> edges = Deskew::allocateOrReport<unsigned char>(
         static_cast<std::size_t>(m_width) * m_height, "Error allocating the edge image.\n");
     if (!edges || !Deskew::cannyEdges(m_pixels, m_width, m_height, kLowRatio, kHighRatio, 0, edges.get()))
         return false;

@@ -6,14 +6,14 @@
 
 namespace Deskew {
 
-// Runs work(begin, end) on consecutive bands of [0, rows), one per thread.
-// `threads` 0 uses every core.
+// Runs work(begin, end) on consecutive bands of [0, rows), one per thread,
+// each band at least `minRows` long. `threads` 0 uses every core.
 template <typename Work>
-void parallelRows(unsigned rows, unsigned threads, Work work)
+void parallelRows(unsigned rows, unsigned threads, Work work, unsigned minRows = 16)
 {
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
-    threads = std::min(threads, std::max(1u, rows / 16));
+    threads = std::min(threads, std::max(1u, rows / std::max(1u, minRows)));
     if (threads <= 1) {
         work(0u, rows);
         return;

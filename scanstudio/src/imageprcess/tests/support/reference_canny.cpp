@@ -69,12 +69,40 @@ std::vector<unsigned char> edges(const unsigned char *image, unsigned rows, unsi
     }
     std::vector<unsigned char> map(s.size());
     Deskew::non_max_supp(mag.data(), dx.data(), dy.data(), rows, cols, 0, rows, map.data());
-    const Deskew::HysteresisThresholds t =
-        Deskew::apply_hysteresis(mag.data(), rows, cols, 0.1, 0.87, map.data());
+
+    std::vector<long> hist(32768, 0);
+    for (std::size_t pos = 0; pos < map.size(); ++pos)
+        if (map[pos] == Deskew::kPossibleEdge)
+            ++hist[mag[pos]];
+    long candidates = 0;
+    int maximum = 0;
+    for (int r = 1; r < 32768; ++r) {
+        if (hist[r] != 0)
+            maximum = r;
+        candidates += hist[r];
+    }
+    const long target = static_cast<long>(candidates * 0.87 + 0.5);
+    int r = 1;
+    long counted = hist[1];
+    while (r < maximum - 1 && counted < target) {
+        ++r;
+        counted += hist[r];
+    }
+    const int highThreshold = r;
+    const int lowThreshold = static_cast<int>(highThreshold * 0.1 + 0.5);
+    for (std::size_t pos = 0; pos < map.size(); ++pos) {
+        if (map[pos] == Deskew::kPossibleEdge && mag[pos] >= highThreshold) {
+            map[pos] = Deskew::kEdge;
+            Deskew::follow_edges(map.data() + pos, mag.data() + pos, static_cast<std::int16_t>(lowThreshold), w);
+        }
+    }
+    for (unsigned char &e : map)
+        if (e != Deskew::kEdge)
+            e = Deskew::kNoEdge;
     if (low != nullptr)
-        *low = t.low;
+        *low = lowThreshold;
     if (high != nullptr)
-        *high = t.high;
+        *high = highThreshold;
     return map;
 }
 
