@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <new>
 #include <mutex>
 #include <thread>
 #include <memory>
@@ -206,14 +208,16 @@ void follow_edges(unsigned char *edgemap, const Mag *edgemag, Mag lowval, std::p
     }
 }
 
-HysteresisThresholds apply_hysteresis(const Mag *mag, unsigned rows, unsigned cols, double tlow,
-                                      double thigh, unsigned threads, unsigned char *edge)
+namespace {
+
+bool hysteresis(const Mag *mag, unsigned rows, unsigned cols, double tlow, double thigh, unsigned threads,
+                unsigned char *edge, HysteresisThresholds &thresholds)
 {
     const std::ptrdiff_t w = cols;
     constexpr int kBins = 32768;
     std::vector<std::size_t> hist(kBins, 0);
     std::mutex histLock;
-    parallelRows(rows, threads, [&](unsigned begin, unsigned end) {
+    const bool counted = parallelRows(rows, threads, [&](unsigned begin, unsigned end) {
         std::vector<std::size_t> local(kBins, 0);
         forEachCandidate(edge, begin * std::size_t(cols), end * std::size_t(cols),
                          [&](std::size_t pos) { ++local[static_cast<std::size_t>(mag[pos])]; });
@@ -221,6 +225,8 @@ HysteresisThresholds apply_hysteresis(const Mag *mag, unsigned rows, unsigned co
         for (int r = 0; r < kBins; ++r)
             hist[r] += local[r];
     });
+    if (!counted)
+        return false;
     std::size_t edges = 0;
     int maximum = 0;
     for (int r = 1; r < kBins; ++r) {
@@ -230,12 +236,11 @@ HysteresisThresholds apply_hysteresis(const Mag *mag, unsigned rows, unsigned co
     }
     const std::size_t highCount = static_cast<std::size_t>(edges * thigh + 0.5);
     int r = 1;
-    std::size_t counted = hist[1];
-    while (r < maximum - 1 && counted < highCount) {
+    std::size_t below = hist[1];
+    while (r < maximum - 1 && below < highCount) {
         ++r;
-        counted += hist[r];
+        below += hist[r];
     }
-    HysteresisThresholds thresholds;
     thresholds.high = r;
     thresholds.low = static_cast<int>(thresholds.high * tlow + 0.5);
 
@@ -243,7 +248,7 @@ HysteresisThresholds apply_hysteresis(const Mag *mag, unsigned rows, unsigned co
     // traces then run in that order, as one pass over the page would.
     const unsigned bands = std::max(1u, threads == 0 ? std::thread::hardware_concurrency() : threads);
     std::vector<std::vector<std::size_t>> strong(bands);
-    parallelRows(bands, bands, [&](unsigned firstBand, unsigned endBand) {
+    const bool gathered = parallelRows(bands, bands, [&](unsigned firstBand, unsigned endBand) {
         for (unsigned band = firstBand; band < endBand; ++band) {
             const std::size_t begin = static_cast<std::size_t>(rows) * band / bands * w;
             const std::size_t end = static_cast<std::size_t>(rows) * (band + 1) / bands * w;
@@ -253,6 +258,8 @@ HysteresisThresholds apply_hysteresis(const Mag *mag, unsigned rows, unsigned co
             });
         }
     }, 1);
+    if (!gathered)
+        return false;
     for (const std::vector<std::size_t> &band : strong) {
         for (std::size_t pos : band) {
             if (edge[pos] != kPossibleEdge)
@@ -265,7 +272,19 @@ HysteresisThresholds apply_hysteresis(const Mag *mag, unsigned rows, unsigned co
         for (std::size_t pos = begin * std::size_t(cols); pos < end * std::size_t(cols); ++pos)
             edge[pos] = edge[pos] == kEdge ? kEdge : kNoEdge;
     });
-    return thresholds;
+    return true;
+}
+
+} // namespace
+
+bool apply_hysteresis(const Mag *mag, unsigned rows, unsigned cols, double tlow, double thigh,
+                      unsigned threads, unsigned char *edge, HysteresisThresholds &thresholds)
+{
+    try {
+        return hysteresis(mag, rows, cols, tlow, thigh, threads, edge, thresholds);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
 }
 
 bool cannyEdges(const unsigned char *gray, unsigned width, unsigned height, double lowRatio,
@@ -287,23 +306,25 @@ bool cannyEdges(const unsigned char *gray, unsigned width, unsigned height, doub
     Buffer<Mag> dy = allocateOrReport<Mag>(pixels, "Error allocating the delta_y image.\n");
     if (!dy)
         return false;
-    parallelRows(height, threads, [&](unsigned begin, unsigned end) {
+    bool ok = parallelRows(height, threads, [&](unsigned begin, unsigned end) {
         derivatives(smoothed.get(), height, width, begin, end, dx.get(), dy.get());
     });
     // The magnitudes take the smoothed image's place.
     const Buffer<Mag> mag = std::move(smoothed);
-    parallelRows(height, threads, [&](unsigned begin, unsigned end) {
+    ok = ok && parallelRows(height, threads, [&](unsigned begin, unsigned end) {
         magnitude(dx.get(), dy.get(), static_cast<std::size_t>(begin) * width,
                   static_cast<std::size_t>(end) * width, mag.get());
     });
-    parallelRows(height, threads, [&](unsigned begin, unsigned end) {
+    ok = ok && parallelRows(height, threads, [&](unsigned begin, unsigned end) {
         non_max_supp(mag.get(), dx.get(), dy.get(), height, width, begin, end, edges);
     });
-    const HysteresisThresholds thresholds =
-        apply_hysteresis(mag.get(), height, width, lowRatio, highRatio, threads, edges);
+    HysteresisThresholds thresholds;
+    ok = ok && apply_hysteresis(mag.get(), height, width, lowRatio, highRatio, threads, edges, thresholds);
+    if (!ok)
+        std::fputs("Error allocating the edge tracing buffers.\n", stderr);
     if (used != nullptr)
         *used = thresholds;
-    return true;
+    return ok;
 }
 
 } // namespace Deskew

@@ -31,8 +31,9 @@ void non_max_supp(const std::int16_t *mag, const std::int16_t *gradx, const std:
 // Turns the candidates of `edge` (128) into edges (0) from the high threshold
 // down to the low one; every other pixel becomes 255. `threads` 0 uses every
 // core for the passes over the page; the traces run in row-major order.
-HysteresisThresholds apply_hysteresis(const std::int16_t *mag, unsigned rows, unsigned cols,
-                                      double tlow, double thigh, unsigned threads, unsigned char *edge);
+// False when memory runs out.
+bool apply_hysteresis(const std::int16_t *mag, unsigned rows, unsigned cols, double tlow, double thigh,
+                      unsigned threads, unsigned char *edge, HysteresisThresholds &thresholds);
 
 // Follows one path of candidates above `lowval` from the pixel at `edgemap`.
 void follow_edges(unsigned char *edgemap, const std::int16_t *edgemag, std::int16_t lowval,

@@ -202,7 +202,7 @@ bool gaussianSmooth(const unsigned char *image, unsigned rows, unsigned cols, un
 
     // Each band keeps the row-blurred rows that its column pass needs in a
     // ring of 51 rows, so the blur stays in the cache.
-    parallelRows(rows, threads, [&](unsigned begin, unsigned end) {
+    const bool ran = parallelRows(rows, threads, [&](unsigned begin, unsigned end) {
         Buffer<float> ring =
             allocateOrReport<float>(static_cast<std::size_t>(kGaussianTaps + 1) * cols, "Error allocating the buffer image.\n");
         if (!ring) {
@@ -228,7 +228,7 @@ bool gaussianSmooth(const unsigned char *image, unsigned rows, unsigned cols, un
             passes.column(taps, k + first, count, sum, smoothed + r * width, width);
         }
     });
-    return ok;
+    return ran && ok;
 }
 
 } // namespace Deskew

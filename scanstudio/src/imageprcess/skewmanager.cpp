@@ -3,14 +3,14 @@
 #include "imagedata.h"
 
 #include <cmath>
+#include <new>
 
 namespace Deskew {
 
 double round(double x, int digits)
 {
-    const double scale = std::pow(10.0, digits);
-    const double shifted = x * scale * 10.0 + (x >= 0 ? 5.0 : -5.0);
-    return std::trunc(shifted / 10.0) / scale;
+    const double shifted = x * std::pow(10.0, digits + 1) + (x >= 0 ? 5.0 : -5.0);
+    return std::trunc(shifted / 10.0) / std::pow(10.0, digits);
 }
 
 } // namespace Deskew
@@ -82,9 +82,13 @@ bool SkewManager::GetSkewAngle(bool isText, ImageData &data, double &angle, int 
     if (!data.BlurToEdges(mode))
         return false;
     EdgeMeasure edges[4];
-    const int kept = measureEdges(*this, data, 2, [](double c) { return !(c < 0.2999); }, edges);
-    if (kept < 2)
-        measureEdges(*this, data, 1, [](double c) { return c > 0.39; }, edges);
+    try {
+        const int kept = measureEdges(*this, data, 2, [](double c) { return !(c < 0.2999); }, edges);
+        if (kept < 2)
+            measureEdges(*this, data, 1, [](double c) { return c > 0.39; }, edges);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
     angle = edges[pickEdge(edges)].angle;
     return true;
 }

@@ -183,7 +183,8 @@ TEST(Hysteresis, HighThresholdCoversEightySevenPercentOfCandidates)
             edge[cols + 1 + 2 * i] = Deskew::kPossibleEdge;
             mag[cols + 1 + 2 * i] = static_cast<std::int16_t>(c.magnitudes[i]);
         }
-        const Deskew::HysteresisThresholds t = Deskew::apply_hysteresis(mag.data(), 3, cols, 0.1, 0.87, 1, edge.data());
+        Deskew::HysteresisThresholds t;
+        ASSERT_TRUE(Deskew::apply_hysteresis(mag.data(), 3, cols, 0.1, 0.87, 1, edge.data(), t));
         EXPECT_EQ(t.high, c.high) << c.name;
         EXPECT_EQ(t.low, c.low) << c.name;
         for (std::size_t i = 0; i < c.magnitudes.size(); ++i)
