@@ -158,9 +158,10 @@ QImage CUIImage::To8bppGrayImage() const
 void CUIImage::Gray2Value(unsigned char threshold)
 {
     ensure32Bit();
+    const int width = m_image->width();
     for (int y = 0; y < m_image->height(); ++y) {
         QRgb *line = row(*m_image, y);
-        for (int x = 0; x < m_image->width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const QRgb alpha = line[x] & 0xFF000000u;
             line[x] = alpha | (grayOf(line[x]) < threshold ? 0x000000u : 0xFFFFFFu);
         }
@@ -175,9 +176,10 @@ void CUIImage::ResetBackcolor(QRgb colour)
     Gray2Value(static_cast<unsigned char>(resetThreshold(h, mean)));
     // The light side is the background. (Painting every pixel at most as
     // gray as the mean when h < 128 would erase dark content on white.)
+    const int width = m_image->width();
     for (int y = 0; y < m_image->height(); ++y) {
         QRgb *line = row(*m_image, y);
-        for (int x = 0; x < m_image->width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             if (grayOf(line[x]) >= h)
                 line[x] = colour;
         }

@@ -62,10 +62,11 @@ void Image_ResetBackcolor(QImage *image, QRgb colour, int frame)
     copy.Gray2Value(static_cast<unsigned char>(t));
 
     const QRgb background = mean > 35 ? 0xFFFFFFu : 0x000000u;
+    const int width = image->width();
     for (int y = 0; y < image->height(); ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(image->scanLine(y));
         const QRgb *binary = reinterpret_cast<const QRgb *>(copy.image()->constScanLine(y));
-        for (int x = 0; x < image->width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             if ((binary[x] & 0xFFFFFFu) == background)
                 line[x] = colour;
         }
