@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -70,6 +71,34 @@ TEST(ContentRectSpecks, IgnoresAnIsolatedDot)
     const QRect found = Image_DetectMaxRect(&page, false);
     EXPECT_LT(found.right(), 500);
     EXPECT_LT(found.bottom(), 650);
+}
+
+TEST(ContentRectSpecks, KeepsOnlyBlocksWithThreeMarkedNeighbours)
+{
+    // 100 dpi: blocks of 11 px. A box at blocks 5..14 is the page's content;
+    // a cluster of dark blocks far below it either joins the rectangle or is
+    // cleared. Marks are cleared in row-major order as they are tested.
+    const int u = blockSize(100);
+    struct Case
+    {
+        const char *name;
+        std::vector<QPoint> blocks;
+        bool kept;
+    } cases[] = {
+        {"two by two", {{20, 40}, {21, 40}, {20, 41}, {21, 41}}, true},
+        {"three by two", {{20, 40}, {21, 40}, {22, 40}, {20, 41}, {21, 41}, {22, 41}}, true},
+        {"L of three", {{20, 40}, {20, 41}, {21, 41}}, false},
+        {"row of four", {{20, 40}, {21, 40}, {22, 40}, {23, 40}}, false},
+    };
+    for (const Case &c : cases) {
+        QImage page = TestPages::darkBox(600, 800, 100, QRect(5 * u, 5 * u, 10 * u, 10 * u));
+        for (const QPoint &b : c.blocks)
+            for (int y = b.y() * u; y < (b.y() + 1) * u; ++y)
+                for (int x = b.x() * u; x < (b.x() + 1) * u; ++x)
+                    page.setPixel(x, y, qRgb(0, 0, 0));
+        const QRect found = Image_DetectMaxRect(&page, false);
+        EXPECT_EQ(found.bottom() > 40 * u, c.kept) << c.name << ": bottom " << found.bottom();
+    }
 }
 
 TEST(ContentRectBlank, BlankPageGivesTheWholeImage)
