@@ -1,0 +1,91 @@
+// Background whitening and the white frame.
+
+#include "imagehelper.h"
+#include "resolution.h"
+#include "test_pages.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+using ImageHelper::Image_ResetBackcolor;
+
+// Pixels of `page` whose counterpart in `original` had `colour`, collected.
+std::set<QRgb> coloursWhere(const QImage &page, const QImage &original, QRgb colour)
+{
+    std::set<QRgb> found;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (original.pixel(x, y) == colour)
+                found.insert(page.pixel(x, y));
+    return found;
+}
+
+TEST(Whitening, GrayBackgroundTakesTheColourAndTextStays)
+{
+    const QRgb gray = qRgb(230, 230, 230);
+    for (QRgb colour : {qRgb(255, 255, 255), qRgb(255, 0, 0)}) {
+        const QImage original = TestPages::textLines(850, 1100, 100, 0.0, 60, gray);
+        QImage page = original.copy();
+        Image_ResetBackcolor(&page, colour, 3);
+        EXPECT_EQ(coloursWhere(page, original, gray), std::set<QRgb>{colour}) << "the frame too";
+        EXPECT_EQ(coloursWhere(page, original, qRgb(0, 0, 0)), std::set<QRgb>{qRgb(0, 0, 0)});
+    }
+}
+
+TEST(Whitening, PaintsA3MillimetreWhiteFrame)
+{
+    // 100 dpi: 3 mm are 11 pixels; the right and bottom frames are one narrower.
+    QImage page = TestPages::blank(200, 300, 100, qRgb(10, 10, 10));
+    Image_ResetBackcolor(&page, qRgb(255, 255, 255), 3);
+    const QRgb white = 0xFFFFFFFFu;
+    EXPECT_EQ(page.pixel(10, 150), white);
+    EXPECT_EQ(page.pixel(100, 10), white);
+    EXPECT_EQ(page.pixel(190, 150), white);
+    EXPECT_EQ(page.pixel(100, 290), white);
+}
+
+TEST(Whitening, DarkPagePaintsItsDarkSide)
+{
+    // A page whose mean is 35 or less: the background is the dark side.
+    const QImage original = TestPages::textLines(400, 500, 100, 0.0, 150, qRgb(0, 0, 0), qRgb(255, 255, 255));
+    QImage page = original.copy();
+    Image_ResetBackcolor(&page, qRgb(0, 0, 255), 3);
+    const std::set<QRgb> background = coloursWhere(page, original, qRgb(0, 0, 0));
+    EXPECT_EQ(background, std::set<QRgb>{qRgb(0, 0, 255)});
+    EXPECT_EQ(coloursWhere(page, original, qRgb(255, 255, 255)), std::set<QRgb>{qRgb(255, 255, 255)});
+}
+
+TEST(Whitening, NullImageIsLeftAlone)
+{
+    Image_ResetBackcolor(nullptr, 0xFFFFFFFFu, 3);
+    QImage null;
+    Image_ResetBackcolor(&null, 0xFFFFFFFFu, 3);
+    EXPECT_TRUE(null.isNull());
+}
+
+TEST(Fillborder, PaintsTheFrameOfTheGivenWidth)
+{
+    struct Case
+    {
+        int dpi;
+        int millimetres;
+        int pixels;
+    } cases[] = {{100, 3, 11}, {300, 3, 35}, {300, 10, 118}, {5, 3, 1}, {300, 0, 1}};
+    for (const Case &c : cases) {
+        QImage page = TestPages::blank(400, 300, c.dpi, qRgb(0, 0, 0));
+        ImageHelper::Image_Fillborder(&page, c.millimetres, qRgb(255, 255, 255));
+        EXPECT_EQ(page.pixel(c.pixels - 1, 150), qRgb(255, 255, 255)) << c.dpi << " " << c.millimetres;
+        EXPECT_EQ(page.pixel(c.pixels, 150), qRgb(0, 0, 0)) << c.dpi << " " << c.millimetres;
+        EXPECT_EQ(page.pixel(200, c.pixels - 1), qRgb(255, 255, 255)) << c.dpi << " " << c.millimetres;
+        EXPECT_EQ(page.pixel(200, c.pixels), qRgb(0, 0, 0)) << c.dpi << " " << c.millimetres;
+        // Right and bottom: x > width - n, one pixel narrower.
+        EXPECT_EQ(page.pixel(399, 150), c.pixels > 1 ? qRgb(255, 255, 255) : qRgb(0, 0, 0)) << c.dpi;
+        EXPECT_EQ(page.pixel(400 - c.pixels, 150), qRgb(0, 0, 0)) << c.dpi << " " << c.millimetres;
+        EXPECT_EQ(page.pixel(200, 300 - c.pixels), qRgb(0, 0, 0)) << c.dpi << " " << c.millimetres;
+    }
+}
+
+} // namespace

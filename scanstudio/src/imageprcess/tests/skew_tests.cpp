@@ -1,0 +1,290 @@
+// The skew estimator: text pages by projection profiles, pictures by their
+// outer edges. Positive angles are lines that descend to the right.
+
+#include "imagedata.h"
+#include "imagefunctions.h"
+#include "skewmanager.h"
+#include "test_pages.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+double degrees(double radians)
+{
+    return radians * 180.0 / M_PI;
+}
+
+double estimate(const QImage &page, bool isText, bool *ok = nullptr)
+{
+    std::vector<unsigned char> gray = TestPages::grayBuffer(page);
+    ImageData data;
+    data.Load(gray.data(), page.width(), page.height(), 1);
+    SkewManager manager;
+    double angle = 99.0;
+    const bool result = manager.GetSkewAngle(isText, data, angle, 0);
+    if (ok != nullptr)
+        *ok = result;
+    return degrees(angle);
+}
+
+class TextSkew : public ::testing::TestWithParam<double>
+{
+};
+
+TEST_P(TextSkew, FindsTheTiltOfTextBars)
+{
+    const double tilt = GetParam();
+    const QImage page = TestPages::textLines(800, 600, 100, tilt, 40);
+    std::vector<unsigned char> gray = TestPages::grayBuffer(page);
+    ImageData data;
+    data.Load(gray.data(), page.width(), page.height(), 1);
+    SkewManager manager;
+    double angle = 99.0;
+    EXPECT_TRUE(manager.GetSkewAngle(true, data, angle, 0));
+    EXPECT_NEAR(degrees(angle), tilt, 0.5);
+    EXPECT_NEAR(manager.lastTextAngle(), degrees(angle), 1e-9);
+    EXPECT_EQ(data.edges(), nullptr) << "text pages need no edge map";
+}
+
+INSTANTIATE_TEST_SUITE_P(Tilts, TextSkew, ::testing::Values(3.0, -2.0, 3.5, -7.0, 12.0),
+                         [](const ::testing::TestParamInfo<double> &info) {
+                             return (info.param < 0 ? "minus" : "plus") + std::to_string(static_cast<int>(std::fabs(info.param) * 10)) + "tenths";
+                         });
+
+TEST(TextSkewLevel, LevelBarsStayBelowOneDegree)
+{
+    // Bars 20 px high seen by rays every 10 rows score the same from -0.7 to
+    // +0.7 degrees but for 0 itself (one ray falls below the page); the first
+    // of equal scores wins, and the page pipeline's whole degrees are 0.
+    EXPECT_NEAR(estimate(TestPages::textLines(800, 600, 100, 0.0, 40), true), -0.7, 1e-9);
+}
+
+TEST(PictureSkew, TiltedDarkRectangleThroughTheEdges)
+{
+    const QImage page = TestPages::tiltedRectangle(300, 400, 75, 6, 40);
+    bool ok = false;
+    bool text = true;
+    EXPECT_NEAR(TestPages::estimateSkewDegrees(page, &ok, &text), 6.0, 0.5);
+    EXPECT_TRUE(ok);
+    EXPECT_FALSE(text) << "the rectangle must go through the edge method";
+}
+
+TEST(BlankSkew, BlankPageGivesZeroAndSuccess)
+{
+    for (bool isText : {true, false}) {
+        bool ok = false;
+        EXPECT_EQ(estimate(TestPages::blank(300, 400, 75), isText, &ok), 0.0) << isText;
+        EXPECT_TRUE(ok) << isText;
+    }
+}
+
+TEST(WideSkew, WideStripScoresZeroWhereNoRayFits)
+{
+    // 3000 x 400: from about 7.6 degrees on, no ray fits between top and
+    // bottom; those angles score 0 instead of dividing by zero.
+    const QImage strip = TestPages::textLines(3000, 400, 100, 0.0, 20);
+    std::vector<unsigned char> gray = TestPages::grayBuffer(strip);
+    ImageData data;
+    data.Load(gray.data(), 3000, 400, 1);
+    SkewManager manager;
+    manager.GetTextSkewAngle(data, 10);
+    EXPECT_EQ(manager.Histogram(data, 25.0), 0.0);
+    EXPECT_EQ(manager.Histogram(data, -25.0), 0.0);
+    EXPECT_GT(manager.Histogram(data, 0.0), 0.0);
+    bool ok = false;
+    EXPECT_NEAR(estimate(strip, true, &ok), 0.0, 0.5);
+    EXPECT_TRUE(ok);
+}
+
+TEST(TextSkewRays, RayCountsDarkPixelsAlongItsSteps)
+{
+    // 10 x 4 page, dark on row 1 columns 0..4 and row 2 columns 5..9.
+    std::vector<unsigned char> gray(40, 255);
+    for (int x = 0; x < 5; ++x)
+        gray[10 + x] = 0;
+    for (int x = 5; x < 10; ++x)
+        gray[20 + x] = 0;
+    ImageData data;
+    data.Load(gray.data(), 10, 4, 1);
+    SkewManager manager;
+    struct Case
+    {
+        int row;
+        double run;
+        int direction;
+        unsigned dark;
+    } cases[] = {
+        {1, 5.0, 1, 10},  // steps down after five columns
+        {1, 10.0, 1, 5},  // stays on row 1
+        {2, 5.0, -1, 0},  // goes up: row 2 left half, row 1 right half
+        {3, 5.0, 1, 0},   // the next row is outside: one segment only
+        {0, 4.0, 1, 3},   // 0..3 on row 0, 4..7 on row 1, 8..9 on row 2
+        {2, 4.0, 1, 0},   // 0..3 on row 2, 4..7 on row 3, then outside
+        {-1, 5.0, 1, 0},
+        {4, 5.0, 1, 0},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(manager.CastRay(data, c.row, c.run, c.direction), c.dark) << c.row << " " << c.run;
+    EXPECT_EQ(SkewManager::bit_count(gray.data() + 10, 3, 7), 2u);
+}
+
+TEST(SkewRounding, RoundsHalvesAwayFromZero)
+{
+    struct Case
+    {
+        double x;
+        int digits;
+        double rounded;
+    } cases[] = {{0.25, 1, 0.3}, {-0.25, 1, -0.3}, {1.04, 1, 1.0}, {-1.06, 1, -1.1}, {2.5, 0, 3.0}, {0.0, 1, 0.0}};
+    for (const Case &c : cases)
+        EXPECT_DOUBLE_EQ(Deskew::round(c.x, c.digits), c.rounded) << c.x;
+}
+
+TEST(SkewInput, NoPixelDataFails)
+{
+    ImageData empty;
+    SkewManager manager;
+    double angle = 1.0;
+    EXPECT_FALSE(manager.GetSkewAngle(true, empty, angle, 0));
+    EXPECT_FALSE(manager.GetSkewAngle(false, empty, angle, 0));
+    EXPECT_EQ(angle, 1.0);
+}
+
+TEST(SkewInput, PageTooLargeForMemoryFails)
+{
+    unsigned char pixel = 255;
+    ImageData data;
+    data.Load(&pixel, 0xFFFFFFFFu, 0xFFFFFFFFu, 1);
+    SkewManager manager;
+    double angle = 1.0;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(manager.GetSkewAngle(false, data, angle, 0));
+    testing::internal::GetCapturedStderr();
+}
+
+} // namespace
+
+namespace {
+
+// An empty edge map of a blank page, to draw edge pixels on.
+struct DrawnEdges
+{
+    std::vector<unsigned char> blank;
+    ImageData data;
+
+    DrawnEdges(unsigned width, unsigned height) : blank(static_cast<std::size_t>(width) * height, 255)
+    {
+        data.Load(blank.data(), width, height, 1);
+        data.BlurToEdges(0);
+    }
+
+    void edgeAt(unsigned x, unsigned y) { data.putpixel(x, y, 0); }
+};
+
+struct LineCase
+{
+    const char *name;
+    SkewManager::EdgeType edge;
+    int direction; // +1: the line descends to the right
+};
+
+class EdgeLine : public ::testing::TestWithParam<LineCase>
+{
+};
+
+// A straight edge one tenth off the axis, probed from each page edge, gives
+// atan(0.1) with the sign of its tilt.
+TEST_P(EdgeLine, MeasuresTheTiltOfAStraightEdge)
+{
+    const LineCase c = GetParam();
+    DrawnEdges map(500, 500);
+    for (int i = 0; i < 500; ++i) {
+        const int offset = c.direction * (i / 10 - 25);
+        switch (c.edge) {
+        case SkewManager::Left:
+        case SkewManager::Right:
+            // Lines descending to the right lean left as they go down.
+            map.edgeAt((c.edge == SkewManager::Left ? 100 : 400) - offset, i);
+            break;
+        case SkewManager::Top:
+        case SkewManager::Bottom:
+            map.edgeAt(i, (c.edge == SkewManager::Top ? 100 : 400) + offset);
+            break;
+        }
+    }
+    SkewManager manager;
+    double confidence = 0.0;
+    double spread = 0.0;
+    const double angle = manager.GetImageSkewAngle(map.data, 50, c.edge, 1, &confidence, &spread);
+    EXPECT_NEAR(degrees(angle), c.direction * degrees(std::atan(0.1)), 1e-9);
+    EXPECT_DOUBLE_EQ(confidence, 1.0);
+    EXPECT_DOUBLE_EQ(spread, 470.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, EdgeLine,
+    ::testing::Values(LineCase{"LeftDescending", SkewManager::Left, 1}, LineCase{"LeftRising", SkewManager::Left, -1},
+                      LineCase{"TopDescending", SkewManager::Top, 1}, LineCase{"TopRising", SkewManager::Top, -1},
+                      LineCase{"RightDescending", SkewManager::Right, 1},
+                      LineCase{"RightRising", SkewManager::Right, -1},
+                      LineCase{"BottomDescending", SkewManager::Bottom, 1},
+                      LineCase{"BottomRising", SkewManager::Bottom, -1}),
+    [](const ::testing::TestParamInfo<LineCase> &info) { return info.param.name; });
+
+TEST(EdgePoints, OneQualifyingPointDoesNotTurnThePage)
+{
+    // Two points of different slope: no pair votes, so only the second point
+    // qualifies. It must not be paired with the unset marker (45 degrees).
+    DrawnEdges map(200, 500);
+    map.edgeAt(20, 499 - 10);
+    map.edgeAt(25, 499 - 20);
+    SkewManager manager;
+    double confidence = 0.0;
+    double spread = -1.0;
+    EXPECT_EQ(manager.GetImageSkewAngle(map.data, 50, SkewManager::Left, 1, &confidence, &spread), 0.0);
+    EXPECT_DOUBLE_EQ(confidence, 1.0);
+    EXPECT_EQ(spread, 0.0);
+
+    double angle = 1.0;
+    EXPECT_TRUE(manager.GetSkewAngle(false, map.data, angle, 0));
+    EXPECT_EQ(angle, 0.0);
+}
+
+TEST(EdgePoints, FewerThanTwoPointsHaveNoConfidence)
+{
+    DrawnEdges map(200, 500);
+    SkewManager manager;
+    double confidence = -1.0;
+    double spread = -1.0;
+    EXPECT_EQ(manager.GetImageSkewAngle(map.data, 50, SkewManager::Top, 1, &confidence, &spread), 0.0);
+    EXPECT_EQ(confidence, 0.0);
+    map.edgeAt(40, 7);
+    EXPECT_EQ(manager.GetImageSkewAngle(map.data, 50, SkewManager::Top, 1, &confidence, &spread), 0.0);
+    EXPECT_EQ(confidence, 0.0);
+    EXPECT_EQ(spread, 0.0);
+}
+
+TEST(EdgePoints, SkipTwoTakesTheSecondEdgeFourPixelsOn)
+{
+    // Per probed row: an edge at column 10, one at 12 (within the 4 pixels
+    // passed over) and one at column 30 + row offset.
+    DrawnEdges map(200, 500);
+    for (int y = 0; y < 500; ++y) {
+        map.edgeAt(10, y);
+        map.edgeAt(12, y);
+        map.edgeAt(30 + (499 - y) / 10, y);
+    }
+    SkewManager manager;
+    double confidence = 0.0;
+    double spread = 0.0;
+    const double skipTwo = manager.GetImageSkewAngle(map.data, 50, SkewManager::Left, 2, &confidence, &spread);
+    EXPECT_NEAR(degrees(skipTwo), degrees(std::atan(0.1)), 1e-9);
+    const double skipOne = manager.GetImageSkewAngle(map.data, 50, SkewManager::Left, 1, &confidence, &spread);
+    EXPECT_EQ(skipOne, 0.0) << "the straight edge at column 10";
+}
+
+} // namespace

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+
+#include <vector>
+
+// Synthetic pages for the analysis tests and benchmarks. Every page carries
+// its resolution (dots per metre = trunc(dpi x 39.37)).
+namespace TestPages {
+
+QImage blank(int width, int height, int dpi, QRgb colour = 0xFFFFFFFFu);
+
+// Lines of word-like bars (20 px high every 60 px, words of 80 px with 30 px
+// gaps) inside `margin`, turned by `degrees` about the page centre; positive
+// degrees make the lines descend to the right.
+QImage textLines(int width, int height, int dpi, double degrees = 0.0, int margin = 60,
+                 QRgb background = 0xFFFFFFFFu, QRgb ink = 0xFF000000u);
+
+QImage darkBox(int width, int height, int dpi, const QRect &box);
+
+// A black rectangle turned by `degrees` about the centre whose bounding box
+// keeps `margin` pixels from every page edge.
+QImage tiltedRectangle(int width, int height, int dpi, double degrees, int margin);
+
+// Gray rising from 0 on the top row to 255 on the bottom row.
+QImage verticalGradient(int width, int height, int dpi);
+
+// One gray byte per pixel, rows packed, as the page pipeline builds it.
+std::vector<unsigned char> grayBuffer(const QImage &image);
+
+// The estimate of the page pipeline's deskew step in degrees: whiten a copy,
+// test for text, estimate. Sets `ok` to the estimator's result.
+double estimateSkewDegrees(const QImage &page, bool *ok = nullptr, bool *isText = nullptr);
+
+} // namespace TestPages
