@@ -175,7 +175,8 @@ void CUIImage::ResetBackcolor(QRgb colour)
     const int h = OTSU_threshold(mean);
     Gray2Value(static_cast<unsigned char>(resetThreshold(h, mean)));
     // The light side is the background. (Painting every pixel at most as
-    // gray as the mean when h < 128 would erase dark content on white.)
+    // gray as the mean when h < 128 would paint every black pixel of the
+    // binarised page, leaving nothing to detect.)
     const int width = m_image->width();
     for (int y = 0; y < m_image->height(); ++y) {
         QRgb *line = row(*m_image, y);
