@@ -8,14 +8,7 @@ std::vector<std::uint8_t> buildFrame(std::uint8_t function, std::uint8_t operati
     if (bodyLength > kMaxBodySize || (bodyLength > 0 && body == nullptr))
         return {};
     std::vector<std::uint8_t> frame(kHeaderSize + bodyLength);
-    const std::size_t rest = frame.size() - kLengthFieldEnd;
-    frame[kStartOffset] = kStartByte;
-    frame[kLengthOffset] = static_cast<std::uint8_t>(rest >> 8);
-    frame[kLengthOffset + 1] = static_cast<std::uint8_t>(rest & 0xFF);
-    frame[kMarkerOffset] = kMarker[0];
-    frame[kMarkerOffset + 1] = kMarker[1];
-    frame[kFunctionOffset] = function;
-    frame[kOperationOffset] = operation;
+    writeHeader(frame, function, operation);
     for (std::size_t i = 0; i < bodyLength; ++i)
         frame[kBodyOffset + i] = body[i];
     return frame;

@@ -45,13 +45,10 @@ enum Function : std::uint8_t {
 // The UDP port on which a networked printer takes command frames.
 inline constexpr std::uint16_t kUdpPort = 9300;
 
-// Builds a frame at compile time from a body of N bytes.
-template <std::size_t N>
-constexpr std::array<std::uint8_t, kHeaderSize + N> makeFrame(std::uint8_t function, std::uint8_t operation,
-                                                              const std::array<std::uint8_t, N>& body)
+// Writes the header of a frame of frame.size() bytes; the body follows it.
+template <typename Bytes>
+constexpr void writeHeader(Bytes& frame, std::uint8_t function, std::uint8_t operation)
 {
-    static_assert(N <= kMaxBodySize, "body too long for the 16-bit length field");
-    std::array<std::uint8_t, kHeaderSize + N> frame{};
     const std::size_t rest = frame.size() - kLengthFieldEnd;
     frame[kStartOffset] = kStartByte;
     frame[kLengthOffset] = static_cast<std::uint8_t>(rest >> 8);
@@ -60,6 +57,16 @@ constexpr std::array<std::uint8_t, kHeaderSize + N> makeFrame(std::uint8_t funct
     frame[kMarkerOffset + 1] = kMarker[1];
     frame[kFunctionOffset] = function;
     frame[kOperationOffset] = operation;
+}
+
+// Builds a frame at compile time from a body of N bytes.
+template <std::size_t N>
+constexpr std::array<std::uint8_t, kHeaderSize + N> makeFrame(std::uint8_t function, std::uint8_t operation,
+                                                              const std::array<std::uint8_t, N>& body)
+{
+    static_assert(N <= kMaxBodySize, "body too long for the 16-bit length field");
+    std::array<std::uint8_t, kHeaderSize + N> frame{};
+    writeHeader(frame, function, operation);
     for (std::size_t i = 0; i < N; ++i)
         frame[kBodyOffset + i] = body[i];
     return frame;
