@@ -49,6 +49,15 @@ std::string withoutTrailingSlash(std::string path)
     return path;
 }
 
+// The scanner as a start or an abort hands it to the transport: the data
+// connection the client named has been dealt with here (closed when this
+// process opened it), so the transport gets none to close.
+VuroSocket withoutDataConnection(VuroSocket scanner)
+{
+    scanner.tcpFromScanner = -1;
+    return scanner;
+}
+
 void copyFileName(char (&target)[kFileNameSize], const std::string& name)
 {
     std::snprintf(target, sizeof target, "%s", name.c_str());
@@ -327,7 +336,7 @@ void CommandServer::startNetworkScan()
     terminateWireString(request.socket.szScannerIP);
     closeOwnedDataConnection(request.socket.tcpFromScanner);
     int dataConnection = -1;
-    int32_t result = network_.scanStart(request.socket, request.info, dataConnection);
+    int32_t result = network_.scanStart(withoutDataConnection(request.socket), request.info, dataConnection);
     if (dataConnection >= 0)
         ownedDataConnections_.insert(dataConnection);
     const std::string base = jobBaseName(scanDir_, pid_, nextJobNumber());
@@ -364,7 +373,7 @@ void CommandServer::abortNetworkScan()
     terminateWireString(request.socket.szScannerIP);
     terminateWireString(request.fileName);
     closeOwnedDataConnection(request.socket.tcpFromScanner);
-    const int32_t result = network_.scanAbort(request.socket);
+    const int32_t result = network_.scanAbort(withoutDataConnection(request.socket));
     dataProcess_.stop();
     deleteJobPages(request.fileName);
     sendReply(result, "[TaliroScanSDK] send TCPScanAbortReq err\n");

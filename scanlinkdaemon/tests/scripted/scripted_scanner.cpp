@@ -315,8 +315,19 @@ int ScriptedScanner::sendOsl(const VuroSocket&, int32_t, std::string& answer)
     return result;
 }
 
-int ScriptedScanner::scanStart(const VuroSocket&, const SettingInfo&, int& dataConnection)
+// As the network protocol does, a start and an abort first close the data
+// connection that the scanner's record names.
+void ScriptedScanner::closeNamedDataConnection(const VuroSocket& scanner)
 {
+    if (scanner.tcpFromScanner < 0)
+        return;
+    close(scanner.tcpFromScanner);
+    dataConnections_.erase(scanner.tcpFromScanner);
+}
+
+int ScriptedScanner::scanStart(const VuroSocket& scanner, const SettingInfo&, int& dataConnection)
+{
+    closeNamedDataConnection(scanner);
     const int result = nextResult("netstart");
     dataConnection = result == kSaneGood ? open("/dev/null", O_RDONLY | O_CLOEXEC) : -1;
     if (dataConnection >= 0)
@@ -325,7 +336,11 @@ int ScriptedScanner::scanStart(const VuroSocket&, const SettingInfo&, int& dataC
     return result;
 }
 
-int ScriptedScanner::scanAbort(const VuroSocket&) { return nextResult("netabort"); }
+int ScriptedScanner::scanAbort(const VuroSocket& scanner)
+{
+    closeNamedDataConnection(scanner);
+    return nextResult("netabort");
+}
 
 int ScriptedScanner::adfStatus(const VuroSocket&, int32_t& status)
 {

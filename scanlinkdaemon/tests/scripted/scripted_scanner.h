@@ -87,6 +87,7 @@ private:
     int deviceResult(int fd, const std::string& operation);
     void beginJob();
     int nextBlock(int32_t& status, std::vector<uint8_t>& data, size_t& dataSize);
+    void closeNamedDataConnection(const VuroSocket& scanner);
 
     std::vector<Device> devices_;
     bool noBus_ = false;
