@@ -396,6 +396,32 @@ TEST_F(DaemonTest, SigquitEndsTheListenerWhileAnOpenConnectionStillAnswers)
     EXPECT_EQ(toHex(open.receiveUntilQuiet(200)), "00000000");
 }
 
+TEST_F(DaemonTest, SigquitEndsAConnectionProcessAsADisconnectWhileTheListenerGoesOn)
+{
+    startDaemon();
+    ScanClient client;
+    ASSERT_TRUE(client.connectTo());
+    // A refused start tells the connection process's pid and runs no job.
+    const USBScanStartRes refused = startUsbScan(client, 999);
+    ASSERT_EQ(refused.result, 9);
+    const pid_t connection = connectionPid(refused.fileName);
+    ASSERT_TRUE(waitUntil([&] { return childrenOf(connection).empty(); }, 2000));
+
+    ASSERT_EQ(kill(connection, SIGQUIT), 0);
+    EXPECT_TRUE(client.closedByPeer(3000));
+    EXPECT_TRUE(waitUntil([&] { return !processExists(connection); }, 3000));
+    EXPECT_NE(infoLog().find("[TaliroScanSDK] I got a signal 3\nI'm quitting.\n[TaliroScanSDK] pid:" +
+                             std::to_string(connection) + " DISCONNECT FROM SERVER\n"),
+              std::string::npos)
+        << infoLog();
+
+    ScanClient next;
+    ASSERT_TRUE(next.connectTo());
+    const uint8_t openDevice[] = {0x01, 0, 0, 0, 0x05, 0, 0, 0};
+    ASSERT_TRUE(next.sendBytes(openDevice, sizeof openDevice));
+    EXPECT_EQ(toHex(next.receiveUntilQuiet(300)), "00000000");
+}
+
 TEST_F(DaemonTest, ConcurrentConnectionsEachRunTheirOwnJob)
 {
     startDaemon(R"(
