@@ -172,11 +172,18 @@ bool ScriptedScanner::load(const std::string& script, std::string& error)
 int ScriptedScanner::nextResult(const std::string& operation)
 {
     Results& results = results_[operation];
+    ++results.calls;
     if (results.values.empty())
         return kSaneGood;
     const int value = results.values[std::min(results.next, results.values.size() - 1)];
     ++results.next;
     return value;
+}
+
+int ScriptedScanner::calls(const std::string& operation) const
+{
+    const auto found = results_.find(operation);
+    return found == results_.end() ? 0 : found->second.calls;
 }
 
 int ScriptedScanner::deviceResult(int fd, const std::string& operation)

@@ -59,6 +59,9 @@ public:
     int scanRecord(const VuroSocket& scanner, int32_t& status, std::vector<uint8_t>& data,
                    size_t& dataSize) override;
 
+    // How often the operation (a name of the "result" directive) was asked for its result.
+    int calls(const std::string& operation) const;
+
     ~ScriptedScanner() override;
 
 private:
@@ -81,6 +84,7 @@ private:
     struct Results {
         std::vector<int> values;
         size_t next = 0;
+        int calls = 0;
     };
 
     int nextResult(const std::string& operation);

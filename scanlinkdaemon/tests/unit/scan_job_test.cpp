@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -234,6 +235,14 @@ result abort -1
 result netabort 9
 )");
     const int32_t devfd = firstDevice();
+    // What had happened when the job was stopped: the device abort, but neither deletion nor reply.
+    std::vector<std::string> atStop;
+    dataProcess.onStop([&] {
+        pollfd reply{client.fd(), POLLIN, 0};
+        atStop.push_back("device aborts " + std::to_string(scanner.calls("abort") + scanner.calls("netabort")) +
+                         (folder.names().count(page(1, 0)) ? ", pages kept" : ", pages deleted") +
+                         (poll(&reply, 1, 0) > 0 ? ", replied" : ", not replied"));
+    });
     struct Case {
         int32_t command;
         std::string reply;
@@ -258,6 +267,8 @@ result netabort 9
         EXPECT_EQ(dataProcess.stopped(), stopsBefore + 1);
         EXPECT_EQ(folder.names(), (std::set<std::string>{page(10, 0), "scanApp.conf"}));
     }
+    EXPECT_EQ(atStop, (std::vector<std::string>{"device aborts 1, pages kept, not replied",
+                                                 "device aborts 2, pages kept, not replied"}));
 }
 
 TEST_F(ScanJobTest, DeleteRemovesOnlyExactPageFilesAndNeverReplies)
