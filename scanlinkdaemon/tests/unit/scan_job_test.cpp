@@ -1,17 +1,11 @@
 // Scan jobs through the command server (jobs run in the test process):
 // start replies, progress records, page files, abort and file deletion.
 
-#include "command_server.h"
-#include "inline_data_process.h"
-#include "scan_client.h"
 #include "scan_job.h"
-#include "scripted_scanner.h"
-#include "test_folder.h"
+#include "server_fixture.h"
 
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <memory>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -19,40 +13,8 @@
 
 namespace {
 
-constexpr int kConnectionPid = 4711;
-
-template <size_t Size>
-void copyText(char (&target)[Size], const std::string& text)
-{
-    std::snprintf(target, Size, "%s", text.c_str());
-}
-
-class ScanJobTest : public ::testing::Test {
+class ScanJobTest : public ServerFixture {
 protected:
-    void start(const std::string& script, const std::string& scanDir = "")
-    {
-        // The server runs in this process: a test that stops reading early must not end it.
-        signal(SIGPIPE, SIG_IGN);
-        std::string error;
-        ASSERT_TRUE(scanner.load(script, error)) << error;
-        int pair[2];
-        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-        client.adopt(pair[0]);
-        serverFd = pair[1];
-        server = std::make_unique<CommandServer>(serverFd, scanner, scanner, dataProcess,
-                                                 scanDir.empty() ? folder.dir() : scanDir, kConnectionPid);
-        serving = std::thread([this] { server->run(); });
-    }
-
-    void TearDown() override
-    {
-        client.disconnect();
-        if (serving.joinable())
-            serving.join();
-        if (serverFd >= 0)
-            close(serverFd);
-    }
-
     int32_t firstDevice()
     {
         USBFindDevReq request;
@@ -109,14 +71,6 @@ protected:
     {
         return "taliroscandata_4711_" + std::to_string(job) + "_" + std::to_string(k) + ".tmp";
     }
-
-    TestFolder folder;
-    ScriptedScanner scanner;
-    InlineDataProcess dataProcess;
-    ScanClient client;
-    int serverFd = -1;
-    std::unique_ptr<CommandServer> server;
-    std::thread serving;
 };
 
 const char kTwoPageJob[] = R"(
