@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -213,27 +214,29 @@ void CommandServer::resetEndpoint()
 
 int CommandServer::nextJobNumber() { return filename_index++; }
 
+int32_t CommandServer::createDataProcess(int32_t startResult, JobKind kind, std::shared_ptr<BlockSource> blocks,
+                                         const std::string& base)
+{
+    const int clientFd = clientFd_;
+    const bool created = dataProcess_.start([=] {
+        if (startResult == kSaneGood)
+            runScanJob(kind, *blocks, clientFd, base);
+    });
+    if (created)
+        return startResult;
+    logError("[TaliroScanSDK] create data proc err\n");
+    return kSaneNoMemory;
+}
+
 void CommandServer::startUsbScan()
 {
     USBCommonReq request;
     if (!receiveRequest(request, "[TaliroScanSDK] recv ScanStartReq err\n"))
         return;
-    int32_t result = usb_.scanStart(request.devfd);
+    const int32_t started = usb_.scanStart(request.devfd);
     const std::string base = jobBaseName(scanDir_, pid_, nextJobNumber());
-    const int clientFd = clientFd_;
-    UsbScanner& usb = usb_;
-    const int devfd = request.devfd;
-    const int32_t startResult = result;
-    const bool created = dataProcess_.start([=, &usb] {
-        if (startResult != kSaneGood)
-            return;
-        UsbBlocks blocks(usb, devfd);
-        runScanJob(JobKind::Usb, blocks, clientFd, base);
-    });
-    if (!created) {
-        logError("[TaliroScanSDK] create data proc err\n");
-        result = kSaneNoMemory;
-    }
+    const int32_t result =
+        createDataProcess(started, JobKind::Usb, std::make_shared<UsbBlocks>(usb_, request.devfd), base);
     USBScanStartRes reply;
     zeroRecord(reply);
     reply.result = result;
@@ -336,25 +339,15 @@ void CommandServer::startNetworkScan()
     terminateWireString(request.socket.szScannerIP);
     closeOwnedDataConnection(request.socket.tcpFromScanner);
     int dataConnection = -1;
-    int32_t result = network_.scanStart(withoutDataConnection(request.socket), request.info, dataConnection);
+    const int32_t started =
+        network_.scanStart(withoutDataConnection(request.socket), request.info, dataConnection);
     if (dataConnection >= 0)
         ownedDataConnections_.insert(dataConnection);
     const std::string base = jobBaseName(scanDir_, pid_, nextJobNumber());
     VuroSocket scanner = request.socket;
     scanner.tcpFromScanner = dataConnection;
-    const int clientFd = clientFd_;
-    NetworkScanner& network = network_;
-    const int32_t startResult = result;
-    const bool created = dataProcess_.start([=, &network] {
-        if (startResult != kSaneGood)
-            return;
-        NetworkBlocks blocks(network, scanner);
-        runScanJob(JobKind::Network, blocks, clientFd, base);
-    });
-    if (!created) {
-        logError("[TaliroScanSDK] create data proc err\n");
-        result = kSaneNoMemory;
-    }
+    const int32_t result =
+        createDataProcess(started, JobKind::Network, std::make_shared<NetworkBlocks>(network_, scanner), base);
     TCPScanStartRes reply;
     zeroRecord(reply);
     reply.result = result;

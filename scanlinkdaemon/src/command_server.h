@@ -3,8 +3,10 @@
 // The connection process's side of the scan command protocol: reads one
 // command number and its request record after another and answers each.
 
+#include "scan_job.h"
 #include "scan_protocol.h"
 
+#include <memory>
 #include <set>
 #include <string>
 
@@ -51,6 +53,11 @@ private:
     void deleteFile();
 
     int nextJobNumber();
+    // Creates the job's data process, which reads the blocks when the device
+    // start gave 0 and else ends at once. The start reply's result: the
+    // start's, or 10 when the process could not be created.
+    int32_t createDataProcess(int32_t startResult, JobKind kind, std::shared_ptr<BlockSource> blocks,
+                              const std::string& base);
     void deleteJobPages(const char* base);
     void closeOwnedDataConnection(int fd);
 
