@@ -160,14 +160,23 @@ void CommandServer::findDevices()
         return;
     }
     for (int i = 0; i < count; ++i) {
-        USBFindDevRes record;
-        zeroRecord(record);
-        usb_.describeDevice(devices[i], record);
+        const USBFindDevRes record = describeDevice(devices[i]);
         if (serverTcpSendWithRetry(clientFd_, &record, sizeof record, 0) != sizeof record) {
             logError("[TaliroScanSDK] send FindDevRes err\n");
             return;
         }
     }
+}
+
+USBFindDevRes CommandServer::describeDevice(const VURO_USB_DEV& device)
+{
+    USBFindDevRes record;
+    zeroRecord(record);
+    usb_.describeDevice(device, record);
+    terminateWireString(record.Manufacturer);
+    terminateWireString(record.Product);
+    terminateWireString(record.SerialNumber);
+    return record;
 }
 
 void CommandServer::openDevice()
@@ -415,11 +424,7 @@ void CommandServer::reopenDevice()
         std::min(usb_.findDevices(request.vid, request.pid, true, devices, kMaxListedDevices), kMaxListedDevices);
     int match = -1;
     for (int i = 0; i < count && match < 0; ++i) {
-        USBFindDevRes record;
-        zeroRecord(record);
-        usb_.describeDevice(devices[i], record);
-        terminateWireString(record.SerialNumber);
-        if (std::strcmp(record.SerialNumber, request.SerialNumber) == 0)
+        if (std::strcmp(describeDevice(devices[i]).SerialNumber, request.SerialNumber) == 0)
             match = i;
     }
     // The client only learns the matching descriptor; the others are closed again.

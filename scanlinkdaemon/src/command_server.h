@@ -5,14 +5,13 @@
 
 #include "scan_job.h"
 #include "scan_protocol.h"
+#include "scanner_transports.h"
 
 #include <memory>
 #include <set>
 #include <string>
 
 class DataProcessRunner;
-class NetworkScanner;
-class UsbScanner;
 
 class CommandServer {
 public:
@@ -33,6 +32,8 @@ private:
     void sendReply(const Reply& reply, const char* failedText);
 
     void findDevices();
+    // The listed device's record, its strings NUL-terminated.
+    USBFindDevRes describeDevice(const VURO_USB_DEV& device);
     void openDevice();
     void closeDevice();
     void clearEndpoint();

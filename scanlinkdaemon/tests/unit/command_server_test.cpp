@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -95,6 +96,48 @@ TEST_F(CommandServerTest, ListsDevicesOfTheVendorOrOfTheProductWithTheirStrings)
     EXPECT_EQ(listDevices(0x2f7a, 0x5a02, true).size(), 1u);
     EXPECT_EQ(listDevices(0x2f7a, 0x5a03, true).size(), 0u);
     EXPECT_EQ(rest(), "");
+}
+
+// A USB side whose device strings fill their arrays to the last byte.
+class FullStringsScanner : public ScriptedScanner {
+public:
+    void describeDevice(const VURO_USB_DEV& device, USBFindDevRes& record) override
+    {
+        ScriptedScanner::describeDevice(device, record);
+        for (char* text : {record.Manufacturer, record.Product, record.SerialNumber})
+            std::memset(text, 'S', kUsbStringSize);
+    }
+};
+
+TEST_F(CommandServerTest, DeviceStringsAreSentNulTerminatedAndReopenComparesThemSo)
+{
+    FullStringsScanner usb;
+    std::string error;
+    ASSERT_TRUE(usb.load(kScript, error)) << error;
+    ServerFixture::start(kScript, "", &usb);
+    const std::string full(kUsbStringSize - 1, 'S');
+    USBFindDevReq find;
+    zeroRecord(find);
+    find.vid = 0x2f7a;
+    ASSERT_TRUE(client.sendRequest(USB_FIND_DEV, find));
+    int32_t count = 0;
+    ASSERT_TRUE(client.receiveReply(count));
+    ASSERT_EQ(count, 2);
+    for (int32_t i = 0; i < count; ++i) {
+        USBFindDevRes device;
+        ASSERT_TRUE(client.receiveReply(device));
+        for (const char* text : {device.Manufacturer, device.Product, device.SerialNumber})
+            EXPECT_EQ(std::string(text, kUsbStringSize), full + '\0');
+    }
+    USBReopenDevReq reopen;
+    zeroRecord(reopen);
+    reopen.vid = 0x2f7a;
+    reopen.pid = 0x5a01;
+    copyText(reopen.SerialNumber, full);
+    ASSERT_TRUE(client.sendRequest(USB_REOPEN_DEV, reopen));
+    USBReopenDevRes reopened;
+    ASSERT_TRUE(client.receiveReply(reopened));
+    EXPECT_EQ(reopened.ret, 0);
 }
 
 TEST_F(CommandServerTest, NoUsbBusGivesCountMinusOneAndNothingElse)

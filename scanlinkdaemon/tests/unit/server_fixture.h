@@ -29,8 +29,9 @@ void copyText(char (&target)[Size], const std::string& text)
 
 class ServerFixture : public ::testing::Test {
 protected:
-    // Loads the script and serves the client; page files go to scanDir, by default the test's folder.
-    void start(const std::string& script, const std::string& scanDir = "")
+    // Loads the script and serves the client; page files go to scanDir, by
+    // default the test's folder. `usb` stands in for the scripted USB side.
+    void start(const std::string& script, const std::string& scanDir = "", UsbScanner* usb = nullptr)
     {
         // The server runs in this process: a test that stops reading early must not end it.
         signal(SIGPIPE, SIG_IGN);
@@ -40,7 +41,7 @@ protected:
         ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
         client.adopt(pair[0]);
         serverFd = pair[1];
-        server = std::make_unique<CommandServer>(serverFd, scanner, scanner, dataProcess,
+        server = std::make_unique<CommandServer>(serverFd, usb ? *usb : scanner, scanner, dataProcess,
                                                  scanDir.empty() ? folder.dir() : scanDir, kConnectionPid);
         serving = std::thread([this] { server->run(); });
     }
