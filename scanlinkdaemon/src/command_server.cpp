@@ -73,6 +73,12 @@ CommandServer::CommandServer(int clientFd, UsbScanner& usb, NetworkScanner& netw
 {
 }
 
+CommandServer::~CommandServer()
+{
+    for (int fd : ownedDataConnections_)
+        close(fd);
+}
+
 void CommandServer::run()
 {
     for (;;) {

@@ -19,6 +19,10 @@ public:
     // pid names this connection's jobs.
     CommandServer(int clientFd, UsbScanner& usb, NetworkScanner& network, DataProcessRunner& dataProcess,
                   std::string scanDir, int pid);
+    // Closes the data connections of this process's network scans.
+    ~CommandServer();
+    CommandServer(const CommandServer&) = delete;
+    CommandServer& operator=(const CommandServer&) = delete;
 
     // Serves requests until the client closes, a receive fails or SIGQUIT came.
     void run();

@@ -53,8 +53,6 @@ ScriptedScanner::~ScriptedScanner()
 {
     for (const auto& device : openDevices_)
         close(device.first);
-    for (int fd : dataConnections_)
-        close(fd);
 }
 
 bool ScriptedScanner::loadFile(const std::string& path, std::string& error)
@@ -329,16 +327,14 @@ void ScriptedScanner::closeNamedDataConnection(const VuroSocket& scanner)
     if (scanner.tcpFromScanner < 0)
         return;
     close(scanner.tcpFromScanner);
-    dataConnections_.erase(scanner.tcpFromScanner);
 }
 
 int ScriptedScanner::scanStart(const VuroSocket& scanner, const SettingInfo&, int& dataConnection)
 {
     closeNamedDataConnection(scanner);
     const int result = nextResult("netstart");
+    // The command server owns the data connection from here on.
     dataConnection = result == kSaneGood ? open("/dev/null", O_RDONLY | O_CLOEXEC) : -1;
-    if (dataConnection >= 0)
-        dataConnections_.insert(dataConnection);
     beginJob();
     return result;
 }

@@ -25,7 +25,6 @@
 #include "scanner_transports.h"
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -104,7 +103,6 @@ private:
     std::vector<std::vector<Block>> jobs_;
 
     std::map<int, size_t> openDevices_;  // descriptor -> device
-    std::set<int> dataConnections_;
     size_t jobsStarted_ = 0;
     const std::vector<Block>* job_ = nullptr;
     size_t blockIndex_ = 0;
