@@ -232,12 +232,11 @@ int CommandServer::nextJobNumber() { return filename_index++; }
 int32_t CommandServer::createDataProcess(int32_t startResult, JobKind kind, std::shared_ptr<BlockSource> blocks,
                                          const std::string& base)
 {
+    // A refused start runs no job, so a job still running stays the one that an abort ends.
+    if (startResult != kSaneGood)
+        return startResult;
     const int clientFd = clientFd_;
-    const bool created = dataProcess_.start([=] {
-        if (startResult == kSaneGood)
-            runScanJob(kind, *blocks, clientFd, base);
-    });
-    if (created)
+    if (dataProcess_.start([=] { runScanJob(kind, *blocks, clientFd, base); }))
         return startResult;
     logError("[TaliroScanSDK] create data proc err\n");
     return kSaneNoMemory;

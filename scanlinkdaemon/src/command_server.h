@@ -58,9 +58,8 @@ private:
     void deleteFile();
 
     int nextJobNumber();
-    // Creates the job's data process, which reads the blocks when the device
-    // start gave 0 and else ends at once. The start reply's result: the
-    // start's, or 10 when the process could not be created.
+    // Creates the job's data process when the device start gave 0. The start
+    // reply's result: the start's, or 10 when the process could not be created.
     int32_t createDataProcess(int32_t startResult, JobKind kind, std::shared_ptr<BlockSource> blocks,
                               const std::string& base);
     void deleteJobPages(const char* base);

@@ -373,6 +373,38 @@ hang
     EXPECT_EQ(stillLeft, left);
 }
 
+TEST_F(DaemonTest, RefusedStartLeavesTheRunningJobTheOneAnAbortEnds)
+{
+    startDaemon(R"(
+device 0x2f7a 0x5a01 Taliro Q804 SN0001
+result start 0 3
+job
+block 9 0
+blockhex 0 0 41
+hang
+)");
+    ScanClient client;
+    ASSERT_TRUE(client.connectTo());
+    const int32_t devfd = firstDevice(client);
+    const std::string base = startUsbScan(client, devfd).fileName;
+    std::vector<uint8_t> records(32);
+    ASSERT_TRUE(client.receiveBytes(records.data(), records.size()));
+    const std::vector<pid_t> jobs = childrenOf(connectionPid(base));
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(startUsbScan(client, devfd).result, 3);
+
+    USBScanAbortReq abort;
+    zeroRecord(abort);
+    abort.devfd = devfd;
+    copyText(abort.fileName, base);
+    ASSERT_TRUE(client.sendRequest(USB_SCAN_ABORT, abort));
+    int32_t reply = -1;
+    ASSERT_TRUE(client.receiveReply(reply));
+    EXPECT_EQ(reply, 0);
+    EXPECT_FALSE(processExists(jobs[0]));
+    EXPECT_FALSE(std::filesystem::exists(base + "_0.tmp"));
+}
+
 TEST_F(DaemonTest, SigquitEndsTheListenerWhileAnOpenConnectionStillAnswers)
 {
     startDaemon();
