@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +50,15 @@ std::string withoutTrailingSlash(std::string path)
     return path;
 }
 
+// The scanner as a start or an abort hands it to the transport: the data
+// connection the client named has been dealt with here (closed when this
+// process opened it), so the transport gets none to close.
+VuroSocket withoutDataConnection(VuroSocket scanner)
+{
+    scanner.tcpFromScanner = -1;
+    return scanner;
+}
+
 void copyFileName(char (&target)[kFileNameSize], const std::string& name)
 {
     std::snprintf(target, sizeof target, "%s", name.c_str());
@@ -61,6 +71,12 @@ CommandServer::CommandServer(int clientFd, UsbScanner& usb, NetworkScanner& netw
     : clientFd_(clientFd), usb_(usb), network_(network), dataProcess_(dataProcess), scanDir_(std::move(scanDir)),
       pid_(pid)
 {
+}
+
+CommandServer::~CommandServer()
+{
+    for (int fd : ownedDataConnections_)
+        close(fd);
 }
 
 void CommandServer::run()
@@ -150,14 +166,23 @@ void CommandServer::findDevices()
         return;
     }
     for (int i = 0; i < count; ++i) {
-        USBFindDevRes record;
-        zeroRecord(record);
-        usb_.describeDevice(devices[i], record);
+        const USBFindDevRes record = describeDevice(devices[i]);
         if (serverTcpSendWithRetry(clientFd_, &record, sizeof record, 0) != sizeof record) {
             logError("[TaliroScanSDK] send FindDevRes err\n");
             return;
         }
     }
+}
+
+USBFindDevRes CommandServer::describeDevice(const VURO_USB_DEV& device)
+{
+    USBFindDevRes record;
+    zeroRecord(record);
+    usb_.describeDevice(device, record);
+    terminateWireString(record.Manufacturer);
+    terminateWireString(record.Product);
+    terminateWireString(record.SerialNumber);
+    return record;
 }
 
 void CommandServer::openDevice()
@@ -204,27 +229,28 @@ void CommandServer::resetEndpoint()
 
 int CommandServer::nextJobNumber() { return filename_index++; }
 
+int32_t CommandServer::createDataProcess(int32_t startResult, JobKind kind, std::shared_ptr<BlockSource> blocks,
+                                         const std::string& base)
+{
+    // A refused start runs no job, so a job still running stays the one that an abort ends.
+    if (startResult != kSaneGood)
+        return startResult;
+    const int clientFd = clientFd_;
+    if (dataProcess_.start([=] { runScanJob(kind, *blocks, clientFd, base); }))
+        return startResult;
+    logError("[TaliroScanSDK] create data proc err\n");
+    return kSaneNoMemory;
+}
+
 void CommandServer::startUsbScan()
 {
     USBCommonReq request;
     if (!receiveRequest(request, "[TaliroScanSDK] recv ScanStartReq err\n"))
         return;
-    int32_t result = usb_.scanStart(request.devfd);
+    const int32_t started = usb_.scanStart(request.devfd);
     const std::string base = jobBaseName(scanDir_, pid_, nextJobNumber());
-    const int clientFd = clientFd_;
-    UsbScanner& usb = usb_;
-    const int devfd = request.devfd;
-    const int32_t startResult = result;
-    const bool created = dataProcess_.start([=, &usb] {
-        if (startResult != kSaneGood)
-            return;
-        UsbBlocks blocks(usb, devfd);
-        runScanJob(JobKind::Usb, blocks, clientFd, base);
-    });
-    if (!created) {
-        logError("[TaliroScanSDK] create data proc err\n");
-        result = kSaneNoMemory;
-    }
+    const int32_t result =
+        createDataProcess(started, JobKind::Usb, std::make_shared<UsbBlocks>(usb_, request.devfd), base);
     USBScanStartRes reply;
     zeroRecord(reply);
     reply.result = result;
@@ -327,25 +353,15 @@ void CommandServer::startNetworkScan()
     terminateWireString(request.socket.szScannerIP);
     closeOwnedDataConnection(request.socket.tcpFromScanner);
     int dataConnection = -1;
-    int32_t result = network_.scanStart(request.socket, request.info, dataConnection);
+    const int32_t started =
+        network_.scanStart(withoutDataConnection(request.socket), request.info, dataConnection);
     if (dataConnection >= 0)
         ownedDataConnections_.insert(dataConnection);
     const std::string base = jobBaseName(scanDir_, pid_, nextJobNumber());
     VuroSocket scanner = request.socket;
     scanner.tcpFromScanner = dataConnection;
-    const int clientFd = clientFd_;
-    NetworkScanner& network = network_;
-    const int32_t startResult = result;
-    const bool created = dataProcess_.start([=, &network] {
-        if (startResult != kSaneGood)
-            return;
-        NetworkBlocks blocks(network, scanner);
-        runScanJob(JobKind::Network, blocks, clientFd, base);
-    });
-    if (!created) {
-        logError("[TaliroScanSDK] create data proc err\n");
-        result = kSaneNoMemory;
-    }
+    const int32_t result =
+        createDataProcess(started, JobKind::Network, std::make_shared<NetworkBlocks>(network_, scanner), base);
     TCPScanStartRes reply;
     zeroRecord(reply);
     reply.result = result;
@@ -364,7 +380,7 @@ void CommandServer::abortNetworkScan()
     terminateWireString(request.socket.szScannerIP);
     terminateWireString(request.fileName);
     closeOwnedDataConnection(request.socket.tcpFromScanner);
-    const int32_t result = network_.scanAbort(request.socket);
+    const int32_t result = network_.scanAbort(withoutDataConnection(request.socket));
     dataProcess_.stop();
     deleteJobPages(request.fileName);
     sendReply(result, "[TaliroScanSDK] send TCPScanAbortReq err\n");
@@ -413,11 +429,7 @@ void CommandServer::reopenDevice()
         std::min(usb_.findDevices(request.vid, request.pid, true, devices, kMaxListedDevices), kMaxListedDevices);
     int match = -1;
     for (int i = 0; i < count && match < 0; ++i) {
-        USBFindDevRes record;
-        zeroRecord(record);
-        usb_.describeDevice(devices[i], record);
-        terminateWireString(record.SerialNumber);
-        if (std::strcmp(record.SerialNumber, request.SerialNumber) == 0)
+        if (std::strcmp(describeDevice(devices[i]).SerialNumber, request.SerialNumber) == 0)
             match = i;
     }
     // The client only learns the matching descriptor; the others are closed again.

@@ -3,14 +3,15 @@
 // The connection process's side of the scan command protocol: reads one
 // command number and its request record after another and answers each.
 
+#include "scan_job.h"
 #include "scan_protocol.h"
+#include "scanner_transports.h"
 
+#include <memory>
 #include <set>
 #include <string>
 
 class DataProcessRunner;
-class NetworkScanner;
-class UsbScanner;
 
 class CommandServer {
 public:
@@ -18,6 +19,10 @@ public:
     // pid names this connection's jobs.
     CommandServer(int clientFd, UsbScanner& usb, NetworkScanner& network, DataProcessRunner& dataProcess,
                   std::string scanDir, int pid);
+    // Closes the data connections of this process's network scans.
+    ~CommandServer();
+    CommandServer(const CommandServer&) = delete;
+    CommandServer& operator=(const CommandServer&) = delete;
 
     // Serves requests until the client closes, a receive fails or SIGQUIT came.
     void run();
@@ -31,6 +36,8 @@ private:
     void sendReply(const Reply& reply, const char* failedText);
 
     void findDevices();
+    // The listed device's record, its strings NUL-terminated.
+    USBFindDevRes describeDevice(const VURO_USB_DEV& device);
     void openDevice();
     void closeDevice();
     void clearEndpoint();
@@ -51,6 +58,10 @@ private:
     void deleteFile();
 
     int nextJobNumber();
+    // Creates the job's data process when the device start gave 0. The start
+    // reply's result: the start's, or 10 when the process could not be created.
+    int32_t createDataProcess(int32_t startResult, JobKind kind, std::shared_ptr<BlockSource> blocks,
+                              const std::string& base);
     void deleteJobPages(const char* base);
     void closeOwnedDataConnection(int fd);
 

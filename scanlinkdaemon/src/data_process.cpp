@@ -67,10 +67,16 @@ bool ForkedDataProcess::start(std::function<void()> job)
         _exit(0);
     }
     close(gate[0]);
-    releaseFd_ = gate[1];
-    dataProcPid_ = pid;
     // The child cannot end before it is released, so its pid is still its own here.
     pidFd_ = openPidFd(pid);
+    if (pidFd_ < 0) {
+        // A job that an abort could not stop is not run: the child ends before its release.
+        kill(pid, SIGKILL);
+        close(gate[1]);
+        return false;
+    }
+    releaseFd_ = gate[1];
+    dataProcPid_ = pid;
     return true;
 }
 

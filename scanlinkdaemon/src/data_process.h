@@ -10,7 +10,8 @@ public:
     virtual ~DataProcessRunner() = default;
     // Creates the job's process; it waits until `release` before it runs the
     // job, so the start reply goes out before any record. False when the
-    // process could not be created. Replaces the earlier job as the latest one.
+    // process could not be created (or could not be held for a later stop).
+    // Replaces the earlier job as the latest one.
     virtual bool start(std::function<void()> job) = 0;
     // Lets the started job run.
     virtual void release() = 0;

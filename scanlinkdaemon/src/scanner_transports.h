@@ -79,8 +79,9 @@ public:
     virtual int sendOsl(const VuroSocket& scanner, int32_t type, std::string& answer) = 0;
     // Starts a scan; on success `dataConnection` is the open data connection
     // to the scanner, else -1. The command server closes the connection of an
-    // earlier scan itself before it calls this.
+    // earlier scan itself and passes `scanner.tcpFromScanner` as -1.
     virtual int scanStart(const VuroSocket& scanner, const SettingInfo& info, int& dataConnection) = 0;
+    // Sends the abort; as for a start, `scanner.tcpFromScanner` is -1.
     virtual int scanAbort(const VuroSocket& scanner) = 0;
     virtual int adfStatus(const VuroSocket& scanner, int32_t& status) = 0;
     virtual int deviceProperties(const VuroSocket& scanner, ScannerCapabilities& capabilities) = 0;

@@ -373,6 +373,38 @@ hang
     EXPECT_EQ(stillLeft, left);
 }
 
+TEST_F(DaemonTest, RefusedStartLeavesTheRunningJobTheOneAnAbortEnds)
+{
+    startDaemon(R"(
+device 0x2f7a 0x5a01 Taliro Q804 SN0001
+result start 0 3
+job
+block 9 0
+blockhex 0 0 41
+hang
+)");
+    ScanClient client;
+    ASSERT_TRUE(client.connectTo());
+    const int32_t devfd = firstDevice(client);
+    const std::string base = startUsbScan(client, devfd).fileName;
+    std::vector<uint8_t> records(32);
+    ASSERT_TRUE(client.receiveBytes(records.data(), records.size()));
+    const std::vector<pid_t> jobs = childrenOf(connectionPid(base));
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(startUsbScan(client, devfd).result, 3);
+
+    USBScanAbortReq abort;
+    zeroRecord(abort);
+    abort.devfd = devfd;
+    copyText(abort.fileName, base);
+    ASSERT_TRUE(client.sendRequest(USB_SCAN_ABORT, abort));
+    int32_t reply = -1;
+    ASSERT_TRUE(client.receiveReply(reply));
+    EXPECT_EQ(reply, 0);
+    EXPECT_FALSE(processExists(jobs[0]));
+    EXPECT_FALSE(std::filesystem::exists(base + "_0.tmp"));
+}
+
 TEST_F(DaemonTest, SigquitEndsTheListenerWhileAnOpenConnectionStillAnswers)
 {
     startDaemon();
@@ -394,6 +426,32 @@ TEST_F(DaemonTest, SigquitEndsTheListenerWhileAnOpenConnectionStillAnswers)
 
     ASSERT_TRUE(open.sendBytes(openDevice, sizeof openDevice));
     EXPECT_EQ(toHex(open.receiveUntilQuiet(200)), "00000000");
+}
+
+TEST_F(DaemonTest, SigquitEndsAConnectionProcessAsADisconnectWhileTheListenerGoesOn)
+{
+    startDaemon();
+    ScanClient client;
+    ASSERT_TRUE(client.connectTo());
+    // A refused start tells the connection process's pid and runs no job.
+    const USBScanStartRes refused = startUsbScan(client, 999);
+    ASSERT_EQ(refused.result, 9);
+    const pid_t connection = connectionPid(refused.fileName);
+    ASSERT_TRUE(waitUntil([&] { return childrenOf(connection).empty(); }, 2000));
+
+    ASSERT_EQ(kill(connection, SIGQUIT), 0);
+    EXPECT_TRUE(client.closedByPeer(3000));
+    EXPECT_TRUE(waitUntil([&] { return !processExists(connection); }, 3000));
+    EXPECT_NE(infoLog().find("[TaliroScanSDK] I got a signal 3\nI'm quitting.\n[TaliroScanSDK] pid:" +
+                             std::to_string(connection) + " DISCONNECT FROM SERVER\n"),
+              std::string::npos)
+        << infoLog();
+
+    ScanClient next;
+    ASSERT_TRUE(next.connectTo());
+    const uint8_t openDevice[] = {0x01, 0, 0, 0, 0x05, 0, 0, 0};
+    ASSERT_TRUE(next.sendBytes(openDevice, sizeof openDevice));
+    EXPECT_EQ(toHex(next.receiveUntilQuiet(300)), "00000000");
 }
 
 TEST_F(DaemonTest, ConcurrentConnectionsEachRunTheirOwnJob)

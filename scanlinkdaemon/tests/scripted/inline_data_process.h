@@ -13,7 +13,6 @@ public:
     bool start(std::function<void()> job) override
     {
         pending_ = std::move(job);
-        ++started_;
         return canStart_;
     }
     void release() override
@@ -23,16 +22,22 @@ public:
         if (job && canStart_)
             job();
     }
-    void stop() override { ++stopped_; }
+    void stop() override
+    {
+        ++stopped_;
+        if (onStop_)
+            onStop_();
+    }
 
     // Makes start() fail as a failed fork would.
     void failStarts() { canStart_ = false; }
-    int started() const { return started_; }
     int stopped() const { return stopped_; }
+    // Called at each stop, to look at what has happened by then.
+    void onStop(std::function<void()> look) { onStop_ = std::move(look); }
 
 private:
     std::function<void()> pending_;
+    std::function<void()> onStop_;
     bool canStart_ = true;
-    int started_ = 0;
     int stopped_ = 0;
 };

@@ -53,8 +53,6 @@ ScriptedScanner::~ScriptedScanner()
 {
     for (const auto& device : openDevices_)
         close(device.first);
-    for (int fd : dataConnections_)
-        close(fd);
 }
 
 bool ScriptedScanner::loadFile(const std::string& path, std::string& error)
@@ -172,11 +170,18 @@ bool ScriptedScanner::load(const std::string& script, std::string& error)
 int ScriptedScanner::nextResult(const std::string& operation)
 {
     Results& results = results_[operation];
+    ++results.calls;
     if (results.values.empty())
         return kSaneGood;
     const int value = results.values[std::min(results.next, results.values.size() - 1)];
     ++results.next;
     return value;
+}
+
+int ScriptedScanner::calls(const std::string& operation) const
+{
+    const auto found = results_.find(operation);
+    return found == results_.end() ? 0 : found->second.calls;
 }
 
 int ScriptedScanner::deviceResult(int fd, const std::string& operation)
@@ -315,17 +320,30 @@ int ScriptedScanner::sendOsl(const VuroSocket&, int32_t, std::string& answer)
     return result;
 }
 
-int ScriptedScanner::scanStart(const VuroSocket&, const SettingInfo&, int& dataConnection)
+// As the network protocol does, a start and an abort first close the data
+// connection that the scanner's record names.
+void ScriptedScanner::closeNamedDataConnection(const VuroSocket& scanner)
 {
+    if (scanner.tcpFromScanner < 0)
+        return;
+    close(scanner.tcpFromScanner);
+}
+
+int ScriptedScanner::scanStart(const VuroSocket& scanner, const SettingInfo&, int& dataConnection)
+{
+    closeNamedDataConnection(scanner);
     const int result = nextResult("netstart");
+    // The command server owns the data connection from here on.
     dataConnection = result == kSaneGood ? open("/dev/null", O_RDONLY | O_CLOEXEC) : -1;
-    if (dataConnection >= 0)
-        dataConnections_.insert(dataConnection);
     beginJob();
     return result;
 }
 
-int ScriptedScanner::scanAbort(const VuroSocket&) { return nextResult("netabort"); }
+int ScriptedScanner::scanAbort(const VuroSocket& scanner)
+{
+    closeNamedDataConnection(scanner);
+    return nextResult("netabort");
+}
 
 int ScriptedScanner::adfStatus(const VuroSocket&, int32_t& status)
 {

@@ -25,7 +25,6 @@
 #include "scanner_transports.h"
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -59,6 +58,9 @@ public:
     int scanRecord(const VuroSocket& scanner, int32_t& status, std::vector<uint8_t>& data,
                    size_t& dataSize) override;
 
+    // How often the operation (a name of the "result" directive) was asked for its result.
+    int calls(const std::string& operation) const;
+
     ~ScriptedScanner() override;
 
 private:
@@ -81,12 +83,14 @@ private:
     struct Results {
         std::vector<int> values;
         size_t next = 0;
+        int calls = 0;
     };
 
     int nextResult(const std::string& operation);
     int deviceResult(int fd, const std::string& operation);
     void beginJob();
     int nextBlock(int32_t& status, std::vector<uint8_t>& data, size_t& dataSize);
+    void closeNamedDataConnection(const VuroSocket& scanner);
 
     std::vector<Device> devices_;
     bool noBus_ = false;
@@ -99,7 +103,6 @@ private:
     std::vector<std::vector<Block>> jobs_;
 
     std::map<int, size_t> openDevices_;  // descriptor -> device
-    std::set<int> dataConnections_;
     size_t jobsStarted_ = 0;
     const std::vector<Block>* job_ = nullptr;
     size_t blockIndex_ = 0;

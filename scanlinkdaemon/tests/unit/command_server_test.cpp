@@ -1,18 +1,13 @@
 // The command server on one end of a socketpair, with the scripted scanner
 // and jobs run in the test process: exact reply bytes for each command.
 
-#include "command_server.h"
-#include "inline_data_process.h"
-#include "scan_client.h"
-#include "scripted_scanner.h"
-#include "test_folder.h"
+#include "server_fixture.h"
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <memory>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -34,46 +29,15 @@ osl <a>hello</a>
 caps 1 0 75 1200 2 5 0 1 216 356 300
 )";
 
-constexpr int kConnectionPid = 4711;
-
 // The number of bytes a hex text as toHex() writes it stands for.
 size_t bytesIn(const std::string& hex)
 {
     return static_cast<size_t>(std::count_if(hex.begin(), hex.end(), [](char c) { return c != ' '; })) / 2;
 }
 
-template <size_t Size>
-void copyText(char (&target)[Size], const std::string& text)
-{
-    std::snprintf(target, Size, "%s", text.c_str());
-}
-
-class CommandServerTest : public ::testing::Test {
+class CommandServerTest : public ServerFixture {
 protected:
-    void start(const std::string& script = kScript)
-    {
-        // The server runs in this process: a test that stops reading early must not end it.
-        signal(SIGPIPE, SIG_IGN);
-        std::string error;
-        ASSERT_TRUE(scanner.load(script, error)) << error;
-        int pair[2];
-        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-        client.adopt(pair[0]);
-        serverFd = pair[1];
-        server = std::make_unique<CommandServer>(serverFd, scanner, scanner, dataProcess, scanDir(), kConnectionPid);
-        serving = std::thread([this] { server->run(); });
-    }
-
-    void TearDown() override
-    {
-        client.disconnect();
-        if (serving.joinable())
-            serving.join();
-        if (serverFd >= 0)
-            close(serverFd);
-    }
-
-    virtual std::string scanDir() const { return folder.dir(); }
+    void start(const std::string& script = kScript) { ServerFixture::start(script); }
 
     std::string reply(size_t size)
     {
@@ -106,16 +70,6 @@ protected:
     }
 
     int32_t firstDevice() { return listDevices(0x2f7a, 0, false).at(0); }
-
-    std::string base(int job) const { return folder.dir() + "taliroscandata_4711_" + std::to_string(job); }
-
-    TestFolder folder;
-    ScriptedScanner scanner;
-    InlineDataProcess dataProcess;
-    ScanClient client;
-    int serverFd = -1;
-    std::unique_ptr<CommandServer> server;
-    std::thread serving;
 };
 
 TEST_F(CommandServerTest, ListsDevicesOfTheVendorOrOfTheProductWithTheirStrings)
@@ -142,6 +96,48 @@ TEST_F(CommandServerTest, ListsDevicesOfTheVendorOrOfTheProductWithTheirStrings)
     EXPECT_EQ(listDevices(0x2f7a, 0x5a02, true).size(), 1u);
     EXPECT_EQ(listDevices(0x2f7a, 0x5a03, true).size(), 0u);
     EXPECT_EQ(rest(), "");
+}
+
+// A USB side whose device strings fill their arrays to the last byte.
+class FullStringsScanner : public ScriptedScanner {
+public:
+    void describeDevice(const VURO_USB_DEV& device, USBFindDevRes& record) override
+    {
+        ScriptedScanner::describeDevice(device, record);
+        for (char* text : {record.Manufacturer, record.Product, record.SerialNumber})
+            std::memset(text, 'S', kUsbStringSize);
+    }
+};
+
+TEST_F(CommandServerTest, DeviceStringsAreSentNulTerminatedAndReopenComparesThemSo)
+{
+    FullStringsScanner usb;
+    std::string error;
+    ASSERT_TRUE(usb.load(kScript, error)) << error;
+    ServerFixture::start(kScript, "", &usb);
+    const std::string full(kUsbStringSize - 1, 'S');
+    USBFindDevReq find;
+    zeroRecord(find);
+    find.vid = 0x2f7a;
+    ASSERT_TRUE(client.sendRequest(USB_FIND_DEV, find));
+    int32_t count = 0;
+    ASSERT_TRUE(client.receiveReply(count));
+    ASSERT_EQ(count, 2);
+    for (int32_t i = 0; i < count; ++i) {
+        USBFindDevRes device;
+        ASSERT_TRUE(client.receiveReply(device));
+        for (const char* text : {device.Manufacturer, device.Product, device.SerialNumber})
+            EXPECT_EQ(std::string(text, kUsbStringSize), full + '\0');
+    }
+    USBReopenDevReq reopen;
+    zeroRecord(reopen);
+    reopen.vid = 0x2f7a;
+    reopen.pid = 0x5a01;
+    copyText(reopen.SerialNumber, full);
+    ASSERT_TRUE(client.sendRequest(USB_REOPEN_DEV, reopen));
+    USBReopenDevRes reopened;
+    ASSERT_TRUE(client.receiveReply(reopened));
+    EXPECT_EQ(reopened.ret, 0);
 }
 
 TEST_F(CommandServerTest, NoUsbBusGivesCountMinusOneAndNothingElse)

@@ -1,57 +1,20 @@
 // Scan jobs through the command server (jobs run in the test process):
 // start replies, progress records, page files, abort and file deletion.
 
-#include "command_server.h"
-#include "inline_data_process.h"
-#include "scan_client.h"
 #include "scan_job.h"
-#include "scripted_scanner.h"
-#include "test_folder.h"
+#include "server_fixture.h"
 
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <memory>
+#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
-constexpr int kConnectionPid = 4711;
-
-template <size_t Size>
-void copyText(char (&target)[Size], const std::string& text)
-{
-    std::snprintf(target, Size, "%s", text.c_str());
-}
-
-class ScanJobTest : public ::testing::Test {
+class ScanJobTest : public ServerFixture {
 protected:
-    void start(const std::string& script, const std::string& scanDir = "")
-    {
-        // The server runs in this process: a test that stops reading early must not end it.
-        signal(SIGPIPE, SIG_IGN);
-        std::string error;
-        ASSERT_TRUE(scanner.load(script, error)) << error;
-        int pair[2];
-        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-        client.adopt(pair[0]);
-        serverFd = pair[1];
-        server = std::make_unique<CommandServer>(serverFd, scanner, scanner, dataProcess,
-                                                 scanDir.empty() ? folder.dir() : scanDir, kConnectionPid);
-        serving = std::thread([this] { server->run(); });
-    }
-
-    void TearDown() override
-    {
-        client.disconnect();
-        if (serving.joinable())
-            serving.join();
-        if (serverFd >= 0)
-            close(serverFd);
-    }
-
     int32_t firstDevice()
     {
         USBFindDevReq request;
@@ -108,14 +71,6 @@ protected:
     {
         return "taliroscandata_4711_" + std::to_string(job) + "_" + std::to_string(k) + ".tmp";
     }
-
-    TestFolder folder;
-    ScriptedScanner scanner;
-    InlineDataProcess dataProcess;
-    ScanClient client;
-    int serverFd = -1;
-    std::unique_ptr<CommandServer> server;
-    std::thread serving;
 };
 
 const char kTwoPageJob[] = R"(
@@ -234,6 +189,14 @@ result abort -1
 result netabort 9
 )");
     const int32_t devfd = firstDevice();
+    // What had happened when the job was stopped: the device abort, but neither deletion nor reply.
+    std::vector<std::string> atStop;
+    dataProcess.onStop([&] {
+        pollfd reply{client.fd(), POLLIN, 0};
+        atStop.push_back("device aborts " + std::to_string(scanner.calls("abort") + scanner.calls("netabort")) +
+                         (folder.names().count(page(1, 0)) ? ", pages kept" : ", pages deleted") +
+                         (poll(&reply, 1, 0) > 0 ? ", replied" : ", not replied"));
+    });
     struct Case {
         int32_t command;
         std::string reply;
@@ -258,6 +221,8 @@ result netabort 9
         EXPECT_EQ(dataProcess.stopped(), stopsBefore + 1);
         EXPECT_EQ(folder.names(), (std::set<std::string>{page(10, 0), "scanApp.conf"}));
     }
+    EXPECT_EQ(atStop, (std::vector<std::string>{"device aborts 1, pages kept, not replied",
+                                                 "device aborts 2, pages kept, not replied"}));
 }
 
 TEST_F(ScanJobTest, DeleteRemovesOnlyExactPageFilesAndNeverReplies)
