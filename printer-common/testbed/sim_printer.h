@@ -46,7 +46,7 @@ public:
 
 private:
     std::string address_;
-    TempFolder folder_;
+    testsupport::TempFolder folder_;
     std::string logPath_;
     std::string replyPath_;
     std::unique_ptr<ChildProcess> process_;

@@ -2,7 +2,7 @@
 // before stop() returns, and never run when it could not be held.
 
 #include "data_process.h"
-#include "test_folder.h"
+#include "temp_folder.h"
 
 #include <cerrno>
 #include <csignal>
@@ -82,7 +82,7 @@ protected:
         job[1] = -1;
     }
 
-    TestFolder folder;
+    testsupport::TempFolder folder;
     int job[2] = {-1, -1};
     pid_t jobPid = 0;
 };

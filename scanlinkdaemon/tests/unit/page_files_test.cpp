@@ -1,5 +1,5 @@
 #include "page_files.h"
-#include "test_folder.h"
+#include "temp_folder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@ class DeleteFileListTest : public ::testing::TestWithParam<DeleteCase> {};
 
 TEST_P(DeleteFileListTest, DeletesExactlyThePagesOfTheGivenJob)
 {
-    TestFolder folder;
+    testsupport::TempFolder folder;
     for (const std::string& name : kScanFolder)
         folder.write(name, "x");
     std::filesystem::create_directory(folder.dir() + "taliroscandata_7_1_2.tmp");

@@ -267,7 +267,7 @@ private:
 
 TEST(ScanJob, BlockWithoutStatusDoesNotBeginAnotherPage)
 {
-    TestFolder folder;
+    testsupport::TempFolder folder;
     int pair[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
     StatuslessBlocks blocks;

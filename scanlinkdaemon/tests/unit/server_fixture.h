@@ -7,7 +7,7 @@
 #include "inline_data_process.h"
 #include "scan_client.h"
 #include "scripted_scanner.h"
-#include "test_folder.h"
+#include "temp_folder.h"
 
 #include <csignal>
 #include <cstdio>
@@ -55,7 +55,7 @@ protected:
             close(serverFd);
     }
 
-    TestFolder folder;
+    testsupport::TempFolder folder;
     ScriptedScanner scanner;
     InlineDataProcess dataProcess;
     ScanClient client;

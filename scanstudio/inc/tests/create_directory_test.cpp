@@ -1,3 +1,4 @@
+#include "temp_folder.h"
 #include "utils.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +17,7 @@ namespace {
 
 class CreateDirectory : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/create_directory_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(root_); }
+    void SetUp() override { ASSERT_FALSE(root_.empty()); }
 
     // Runs create_directory and returns what it printed.
     std::string create(const std::string& path, bool& result)
@@ -33,7 +28,8 @@ protected:
         return testing::internal::GetCapturedStdout();
     }
 
-    std::string root_;
+    testsupport::TempFolder folder_;
+    const std::string root_ = folder_.path();
 };
 
 mode_t mode_of(const std::string& path)

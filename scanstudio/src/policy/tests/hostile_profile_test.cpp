@@ -1,7 +1,7 @@
 // Hand-edited or damaged profiles: loading never crashes, containers of the
 // wrong type read as absent, and whatever loads saves and loads back alike.
 #include "libpolicy.h"
-#include "test_folder.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -75,9 +75,9 @@ TEST(HostileProfile, LoadsWithoutCrashingAndReadsWrongContainersAsAbsent)
 {
     for (const hostile_case& c : kCases) {
         SCOPED_TRACE(c.what);
-        test_folder dir;
+        testsupport::TempFolder dir;
         std::string file = dir.file("scanApp.conf");
-        write_text(file, c.text);
+        testsupport::writeText(file, c.text);
 
         vuro::profile prof(dir.file("default.conf"));
         ASSERT_TRUE(prof.load(file.c_str()));
@@ -92,14 +92,14 @@ TEST(HostileProfile, LoadsWithoutCrashingAndReadsWrongContainersAsAbsent)
         vuro::profile again(dir.file("default.conf"));
         ASSERT_TRUE(again.load(dir.file("saved.conf").c_str()));
         ASSERT_TRUE(again.save(dir.file("again.conf").c_str()));
-        EXPECT_EQ(read_text(dir.file("again.conf")), read_text(dir.file("saved.conf")));
+        EXPECT_EQ(testsupport::readText(dir.file("again.conf")), testsupport::readText(dir.file("saved.conf")));
     }
 }
 
 TEST(HostileProfile, WrongConfigTypeKeepsTheDefaults)
 {
-    test_folder dir;
-    write_text(dir.file("scanApp.conf"), v + "\"config\":[1,2]}");
+    testsupport::TempFolder dir;
+    testsupport::writeText(dir.file("scanApp.conf"), v + "\"config\":[1,2]}");
     vuro::profile prof(dir.file("default.conf"));
     prof.config.file_rule = "changed";
     ASSERT_TRUE(prof.load(dir.file("scanApp.conf").c_str()));

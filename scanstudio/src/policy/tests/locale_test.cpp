@@ -1,6 +1,6 @@
 // Numbers in the profile read and write the same under a decimal-comma locale.
 #include "libpolicy.h"
-#include "test_folder.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +25,8 @@ protected:
 
 TEST_F(DecimalCommaLocale, NumbersStayInTheCLocale)
 {
-    test_folder dir;
-    write_text(dir.file("scanApp.conf"),
+    testsupport::TempFolder dir;
+    testsupport::writeText(dir.file("scanApp.conf"),
                "{\"version\":\"1.0\",\"config\":{\"paper_width\":210,\"paper_height\":29.7,\"light\":-1.5},"
                "\"scanners\":[{\"name\":\"S\",\"policys\":[{\"dpi\":\"300dpi\"}]}]}");
     vuro::profile prof(dir.file("default.conf"));
@@ -43,7 +43,7 @@ TEST_F(DecimalCommaLocale, NumbersStayInTheCLocale)
     EXPECT_EQ(height, 297);
 
     ASSERT_TRUE(prof.save(dir.file("saved.conf").c_str()));
-    std::string saved = read_text(dir.file("saved.conf"));
+    std::string saved = testsupport::readText(dir.file("saved.conf"));
     EXPECT_NE(saved.find("\"paper_height\" : \"29.700000\""), std::string::npos);
     EXPECT_EQ(saved.find("29,7"), std::string::npos);
 }

@@ -2,7 +2,7 @@
 // failures and the way the file is replaced.
 #include "libpolicy.h"
 #include "profile_text.h"
-#include "test_folder.h"
+#include "temp_folder.h"
 #include "utils.h"
 
 #include <gtest/gtest.h>
@@ -124,25 +124,25 @@ void expect_same_profile(const vuro::profile& got, const vuro::profile& want)
 
 std::string fixture(const std::string& name)
 {
-    return read_text(std::string(PROFILE_FIXTURES) + "/" + name);
+    return testsupport::readText(std::string(PROFILE_FIXTURES) + "/" + name);
 }
 
 TEST(ProfileFile, SavedTextHasSortedKeysNullArraysAndTheStyledLayout)
 {
-    test_folder dir;
+    testsupport::TempFolder dir;
     vuro::profile prof = make_full_profile(dir.file("default.conf"));
     ASSERT_TRUE(prof.save(dir.file("scanApp.conf").c_str()));
-    EXPECT_EQ(read_text(dir.file("scanApp.conf")), fixture("full_profile.conf"));
+    EXPECT_EQ(testsupport::readText(dir.file("scanApp.conf")), fixture("full_profile.conf"));
 
     vuro::profile blank(dir.file("default.conf"));
     blank.config.save_directory = "/home/anna/taliroScan";
     ASSERT_TRUE(blank.save(dir.file("blank.conf").c_str()));
-    EXPECT_EQ(read_text(dir.file("blank.conf")), fixture("empty_profile.conf"));
+    EXPECT_EQ(testsupport::readText(dir.file("blank.conf")), fixture("empty_profile.conf"));
 }
 
 TEST(ProfileFile, LoadAndSaveKeepEveryStoredField)
 {
-    test_folder dir;
+    testsupport::TempFolder dir;
     vuro::profile want = make_full_profile(dir.file("default.conf"));
     ASSERT_TRUE(want.save(dir.file("scanApp.conf").c_str()));
 
@@ -154,13 +154,13 @@ TEST(ProfileFile, LoadAndSaveKeepEveryStoredField)
     EXPECT_NE(got.scanners[0]->last, got.scanners[0]->policys[0]);
 
     ASSERT_TRUE(got.save(dir.file("again.conf").c_str()));
-    EXPECT_EQ(read_text(dir.file("again.conf")), read_text(dir.file("scanApp.conf")));
+    EXPECT_EQ(testsupport::readText(dir.file("again.conf")), testsupport::readText(dir.file("scanApp.conf")));
 }
 
 TEST(ProfileFile, ProfileWithoutScannersReadsBackEmpty)
 {
-    test_folder dir;
-    write_text(dir.file("scanApp.conf"), fixture("empty_profile.conf"));
+    testsupport::TempFolder dir;
+    testsupport::writeText(dir.file("scanApp.conf"), fixture("empty_profile.conf"));
     vuro::profile prof(dir.file("default.conf"));
     bool existed = false;
     prof.add_scanner("stale", existed);
@@ -171,7 +171,7 @@ TEST(ProfileFile, ProfileWithoutScannersReadsBackEmpty)
 
 TEST(ProfileFile, NullOrEmptyPathMeansTheDefaultFile)
 {
-    test_folder dir;
+    testsupport::TempFolder dir;
     std::string default_file = dir.file("scan/scanApp.conf");
     vuro::profile prof = make_full_profile(default_file);
     EXPECT_EQ(prof.get_default_profile(), default_file);
@@ -190,7 +190,7 @@ TEST(ProfileFile, NullOrEmptyPathMeansTheDefaultFile)
 }
 
 // Loading `file` fails and leaves a filled profile as it was.
-void loads_nothing(const std::string& file, const test_folder& dir, bool file_stays)
+void loads_nothing(const std::string& file, const testsupport::TempFolder& dir, bool file_stays)
 {
     vuro::profile prof(dir.file("default.conf"));
     bool existed = false;
@@ -228,17 +228,17 @@ TEST(ProfileFile, UnreadableFileLeavesTheProfileAsItWas)
     };
     for (const case_t& c : cases) {
         SCOPED_TRACE(c.what);
-        test_folder dir;
+        testsupport::TempFolder dir;
         std::string file = dir.file("scanApp.conf");
         if (c.text)
-            write_text(file, *c.text);
+            testsupport::writeText(file, *c.text);
         loads_nothing(file, dir, c.text.has_value());
     }
 }
 
 TEST(ProfileFile, SomethingOtherThanAFileInItsPlaceLoadsNothing)
 {
-    test_folder dir;
+    testsupport::TempFolder dir;
     std::string folder = dir.file("folder");
     std::string pipe = dir.file("pipe");
     ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
@@ -251,8 +251,8 @@ TEST(ProfileFile, SomethingOtherThanAFileInItsPlaceLoadsNothing)
 
 TEST(ProfileFile, CommentsAreAccepted)
 {
-    test_folder dir;
-    write_text(dir.file("scanApp.conf"),
+    testsupport::TempFolder dir;
+    testsupport::writeText(dir.file("scanApp.conf"),
                "// written by hand\n{ \"version\" : \"1.0\", /* one scanner */ \"scanners\" : [ { \"name\" : \"S\" } ] }\n");
     vuro::profile prof(dir.file("default.conf"));
     ASSERT_TRUE(prof.load(dir.file("scanApp.conf").c_str()));
@@ -284,11 +284,11 @@ TEST(ProfileFile, OlderVersionsAreDeletedNewerOnesLoad)
     };
     for (const case_t& c : cases) {
         SCOPED_TRACE(c.version_member);
-        test_folder dir;
+        testsupport::TempFolder dir;
         std::string loaded = dir.file("other.conf");
         std::string default_file = dir.file("scanApp.conf");
-        write_text(loaded, std::string("{") + c.version_member + "\"scanners\":[{\"name\":\"S\"}],\"policy_index\":3}");
-        write_text(default_file, "{}");
+        testsupport::writeText(loaded, std::string("{") + c.version_member + "\"scanners\":[{\"name\":\"S\"}],\"policy_index\":3}");
+        testsupport::writeText(default_file, "{}");
 
         vuro::profile prof(default_file);
         EXPECT_TRUE(prof.load(loaded.c_str()));
@@ -303,14 +303,14 @@ TEST(ProfileFile, OlderVersionsAreDeletedNewerOnesLoad)
 
 TEST(ProfileFile, OldDefaultFileIsDeletedAndTheNextSaveStartsFresh)
 {
-    test_folder dir;
+    testsupport::TempFolder dir;
     std::string default_file = dir.file("scanApp.conf");
-    write_text(default_file, "{\"version\":\"0.9\",\"scanners\":[{\"name\":\"S\"}]}");
+    testsupport::writeText(default_file, "{\"version\":\"0.9\",\"scanners\":[{\"name\":\"S\"}]}");
     vuro::profile prof(default_file);
     EXPECT_TRUE(prof.load(nullptr));
     EXPECT_FALSE(fs::exists(default_file));
     ASSERT_TRUE(prof.save(nullptr));
-    EXPECT_NE(read_text(default_file).find("\"scanners\" : null"), std::string::npos);
+    EXPECT_NE(testsupport::readText(default_file).find("\"scanners\" : null"), std::string::npos);
 }
 
 mode_t mode_of(const std::string& path)
@@ -334,15 +334,15 @@ std::size_t entries_in(const std::string& folder)
 
 TEST(ProfileSave, ReplacesTheFileAndKeepsItsMode)
 {
-    test_folder dir;
+    testsupport::TempFolder dir;
     std::string file = dir.file("scanApp.conf");
-    write_text(file, "old text");
+    testsupport::writeText(file, "old text");
     ASSERT_EQ(chmod(file.c_str(), 0640), 0);
     ino_t old_inode = inode_of(file);
 
     vuro::profile prof = make_full_profile(dir.file("default.conf"));
     ASSERT_TRUE(prof.save(file.c_str()));
-    EXPECT_EQ(read_text(file), fixture("full_profile.conf"));
+    EXPECT_EQ(testsupport::readText(file), fixture("full_profile.conf"));
     EXPECT_EQ(mode_of(file), 0640u);
     // A new file took the old one's name: a reader never sees half a file.
     EXPECT_NE(inode_of(file), old_inode);
@@ -351,7 +351,7 @@ TEST(ProfileSave, ReplacesTheFileAndKeepsItsMode)
 
 TEST(ProfileSave, NewFileGetsTheUsualModeAndItsFolders)
 {
-    test_folder dir;
+    testsupport::TempFolder dir;
     std::string file = dir.file("root/scan/scanApp.conf");
     mode_t mask = umask(022);
     vuro::profile prof(dir.file("default.conf"));
@@ -364,9 +364,9 @@ TEST(ProfileSave, NewFileGetsTheUsualModeAndItsFolders)
 
 TEST(ProfileSave, WriteErrorIsReportedAndTheOldFileStays)
 {
-    test_folder dir;
+    testsupport::TempFolder dir;
     std::string file = dir.file("scanApp.conf");
-    write_text(file, "old text");
+    testsupport::writeText(file, "old text");
 
     // Writes beyond 64 bytes fail with EFBIG instead of raising SIGXFSZ.
     signal(SIGXFSZ, SIG_IGN);
@@ -381,14 +381,14 @@ TEST(ProfileSave, WriteErrorIsReportedAndTheOldFileStays)
     signal(SIGXFSZ, SIG_DFL);
 
     EXPECT_FALSE(ok);
-    EXPECT_EQ(read_text(file), "old text");
+    EXPECT_EQ(testsupport::readText(file), "old text");
     EXPECT_EQ(entries_in(dir.path()), 1u);
 }
 
 TEST(ProfileSave, UnwritablePlacesFail)
 {
-    test_folder dir;
-    write_text(dir.file("plain"), "x");
+    testsupport::TempFolder dir;
+    testsupport::writeText(dir.file("plain"), "x");
     fs::create_directory(dir.file("folder"));
     std::string overlong = dir.file(std::string(helper::kMaxPathLength, 'n') + "/scanApp.conf");
     vuro::profile prof(dir.file("default.conf"));

@@ -1,6 +1,6 @@
 // The profile's scanner and preset lists and the presets' own rules.
 #include "libpolicy.h"
-#include "test_folder.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -226,7 +226,7 @@ TEST(ProfilePolicyIndex, CountsOnAndSavesToTheDefaultFile)
         int after;
     } cases[] = {{0, 1}, {6, 7}, {-1, 1}, {INT_MIN, 1}, {INT_MAX, 1}};
     for (const case_t& c : cases) {
-        test_folder dir;
+        testsupport::TempFolder dir;
         std::string default_file = dir.file("scan/scanApp.conf");
         vuro::profile prof(default_file);
         prof.policy_index = c.before;

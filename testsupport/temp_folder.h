@@ -1,0 +1,62 @@
+#pragma once
+
+// A fresh folder under /tmp for one test, removed with everything in it.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <system_error>
+
+namespace testsupport {
+
+inline void writeText(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+inline std::string readText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        char pattern[] = "/tmp/taliro-test-XXXXXX";
+        if (mkdtemp(pattern) != nullptr)
+            path_ = pattern;
+    }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder's path without and with a trailing "/".
+    const std::string& path() const { return path_; }
+    std::string dir() const { return path_ + "/"; }
+    std::string file(const std::string& name) const { return dir() + name; }
+
+    void write(const std::string& name, const std::string& content) const { writeText(file(name), content); }
+    std::string read(const std::string& name) const { return readText(file(name)); }
+    std::set<std::string> names() const
+    {
+        std::set<std::string> result;
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            result.insert(entry.path().filename().string());
+        return result;
+    }
+
+private:
+    std::string path_;
+};
+
+}  // namespace testsupport
