@@ -1,16 +1,34 @@
 #include "reference_canny.h"
 
 #include "canny.h"
-#include "canny_blur.h"
 
 #include <cmath>
 
 namespace ReferenceCanny {
 
+namespace {
+
+// 51 taps of 2.71828^(-0.5 (j - 25)^2 / 100) / 25.066282731988807, each kept
+// as a float and divided by their float sum.
+std::vector<float> kernel51()
+{
+    std::vector<float> kernel(51);
+    float sum = 0.0f;
+    for (int j = 0; j < 51; ++j) {
+        kernel[j] = static_cast<float>(std::pow(2.71828, -0.5 * (j - 25) * (j - 25) / 100.0) / 25.066282731988807);
+        sum += kernel[j];
+    }
+    for (float &tap : kernel)
+        tap /= sum;
+    return kernel;
+}
+
+} // namespace
+
 std::vector<std::int16_t> smooth(const unsigned char *image, unsigned rows, unsigned cols)
 {
-    const std::array<float, Deskew::kGaussianTaps> kernel = Deskew::gaussianKernel();
-    const int centre = Deskew::kGaussianCentre;
+    const std::vector<float> kernel = kernel51();
+    const int centre = 25;
     const long w = cols;
     const long h = rows;
     std::vector<float> temp(static_cast<std::size_t>(w) * h);
