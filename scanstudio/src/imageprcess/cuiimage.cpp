@@ -14,12 +14,6 @@ namespace {
 
 constexpr QRgb kOpaqueWhite = 0xFFFFFFFFu;
 
-bool is32Bit(const QImage &image)
-{
-    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
-           || image.format() == QImage::Format_ARGB32_Premultiplied;
-}
-
 QRgb *row(QImage &image, int y)
 {
     return reinterpret_cast<QRgb *>(image.scanLine(y));
@@ -272,6 +266,12 @@ QVector<QRect> CUIImage::DetectRects() const
     top = clampTo(top, height);
     bottom = clampTo(bottom, height);
     return {QRect(QPoint(left, top), QPoint(right, bottom))};
+}
+
+bool is32Bit(const QImage &image)
+{
+    return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+           || image.format() == QImage::Format_ARGB32_Premultiplied;
 }
 
 void paintFrame(QImage &image, int n, QRgb colour)

@@ -49,6 +49,9 @@ private:
     bool m_owned = false;
 };
 
+// True for the 32-bit formats laid out blue, green, red, alpha in memory.
+bool is32Bit(const QImage &image);
+
 // Paints the pixels with x < n, y < n, x > width - n or y > height - n.
 void paintFrame(QImage &image, int n, QRgb colour);
 

@@ -12,15 +12,6 @@
 
 namespace ImageHelper {
 
-namespace {
-
-bool is32Bit(const QImage &image)
-{
-    return image.depth() == 32;
-}
-
-} // namespace
-
 QRect Image_DetectMaxRect(const QImage *image, bool resetBackground)
 {
     if (image == nullptr || image->isNull())

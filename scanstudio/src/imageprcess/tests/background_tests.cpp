@@ -35,6 +35,26 @@ TEST(Whitening, GrayBackgroundTakesTheColourAndTextStays)
     }
 }
 
+TEST(Whitening, PagesOfOtherByteOrdersAreConvertedFirst)
+{
+    // 32-bit formats whose bytes are not blue, green, red, alpha must not be
+    // read or painted as if they were.
+    const QRgb gray = qRgb(230, 230, 200);
+    const QRgb red = qRgb(255, 0, 0);
+    for (QImage::Format format : {QImage::Format_RGBA8888, QImage::Format_RGBX8888, QImage::Format_RGB888}) {
+        const QImage original = TestPages::textLines(400, 500, 100, 0.0, 60, gray);
+        QImage page = original.convertToFormat(format);
+        Image_ResetBackcolor(&page, red, 3);
+        EXPECT_EQ(coloursWhere(page, original, gray), std::set<QRgb>{red}) << format;
+        EXPECT_EQ(coloursWhere(page, original, qRgb(0, 0, 0)), std::set<QRgb>{qRgb(0, 0, 0)}) << format;
+
+        QImage framed = original.convertToFormat(format);
+        ImageHelper::Image_Fillborder(&framed, 3, red);
+        EXPECT_EQ(framed.pixel(0, 0), red) << format;
+        EXPECT_EQ(framed.pixel(200, 250), original.pixel(200, 250)) << format;
+    }
+}
+
 TEST(Whitening, PaintsA3MillimetreWhiteFrame)
 {
     // 100 dpi: 3 mm are 11 pixels; the right and bottom frames are one narrower.
