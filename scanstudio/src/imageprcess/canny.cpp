@@ -214,6 +214,15 @@ bool hysteresis(const Mag *mag, unsigned rows, unsigned cols, double tlow, doubl
                 unsigned char *edge, HysteresisThresholds &thresholds)
 {
     const std::ptrdiff_t w = cols;
+    if (rows == 0 || cols == 0)
+        return true;
+    // The border rows and columns are never edges, so no trace leaves the page.
+    std::fill(edge, edge + w, kNoEdge);
+    std::fill(edge + (rows - 1) * w, edge + rows * w, kNoEdge);
+    for (unsigned r = 1; r + 1 < rows; ++r) {
+        edge[r * w] = kNoEdge;
+        edge[r * w + w - 1] = kNoEdge;
+    }
     constexpr int kBins = 32768;
     std::vector<std::size_t> hist(kBins, 0);
     std::mutex histLock;

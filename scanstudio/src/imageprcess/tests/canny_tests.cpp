@@ -192,6 +192,18 @@ TEST(Hysteresis, HighThresholdCoversEightySevenPercentOfCandidates)
     }
 }
 
+TEST(Hysteresis, BorderCandidatesAreNeverEdges)
+{
+    CandidateMap map({"+++++",
+                      "+++++",
+                      "+++++"});
+    Deskew::HysteresisThresholds t;
+    ASSERT_TRUE(Deskew::apply_hysteresis(map.mag.data(), 3, map.cols, 0.1, 0.87, 1, map.edge.data(), t));
+    EXPECT_EQ(map.picture(), (std::vector<std::string>{"     ",
+                                                       " ### ",
+                                                       "     "}));
+}
+
 TEST(EdgeMap, ReplacesTheBufferOnce)
 {
     const QImage page = TestPages::tiltedRectangle(120, 160, 75, 5, 20);
