@@ -312,7 +312,8 @@ bool cannyEdges(const unsigned char *gray, unsigned width, unsigned height, doub
     Buffer<Mag> dx = allocateOrReport<Mag>(pixels, "Error allocating the delta_x image.\n");
     if (!dx)
         return false;
-    Buffer<Mag> dy = allocateOrReport<Mag>(pixels, "Error allocating the delta_y image.\n");
+    // Both derivative images report under the one name.
+    Buffer<Mag> dy = allocateOrReport<Mag>(pixels, "Error allocating the delta_x image.\n");
     if (!dy)
         return false;
     bool ok = parallelRows(height, threads, [&](unsigned begin, unsigned end) {
@@ -330,7 +331,7 @@ bool cannyEdges(const unsigned char *gray, unsigned width, unsigned height, doub
     HysteresisThresholds thresholds;
     ok = ok && apply_hysteresis(mag.get(), height, width, lowRatio, highRatio, threads, edges, thresholds);
     if (!ok)
-        std::fputs("Error allocating the edge tracing buffers.\n", stderr);
+        std::fputs("Error allocating the edge image.\n", stderr);
     if (used != nullptr)
         *used = thresholds;
     return ok;
