@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <random>
 #include <string>
 
 namespace {
@@ -64,6 +67,65 @@ TEST(Blur, KeepsAUniformPageUniform)
     for (std::int16_t v : smooth)
         ASSERT_EQ(v, 200 * 90);
 }
+
+struct GradientCase
+{
+    const char *name;
+    int gx;
+    int gy; // rows grow downward
+};
+
+class Suppression : public ::testing::TestWithParam<GradientCase>
+{
+};
+
+// Random magnitudes (with many ties) across a constant gradient: a pixel
+// stays a candidate when the magnitude interpolated one step behind it along
+// the gradient is not above its own and the one ahead is below it. Gradient
+// parts of 0, 1 and 2 make the interpolation exact.
+TEST_P(Suppression, KeepsThePixelsAboveTheirNeighboursAlongTheGradient)
+{
+    const GradientCase g = GetParam();
+    const int n = 16;
+    std::mt19937 random(7);
+    std::vector<std::int16_t> mag(n * n), dx(n * n, static_cast<std::int16_t>(g.gx)),
+        dy(n * n, static_cast<std::int16_t>(g.gy));
+    for (std::int16_t &m : mag)
+        m = static_cast<std::int16_t>(1 + random() % 12);
+    auto at = [&](int x, int y) { return mag[y * n + x]; };
+    std::vector<unsigned char> result(n * n, 7);
+    Deskew::non_max_supp(mag.data(), dx.data(), dy.data(), n, n, 0, n, result.data());
+
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    // Between the axis neighbour and the diagonal one on that side.
+    auto interpolated = [&](int x, int y, int side) {
+        const int ax = std::abs(g.gx);
+        const int ay = std::abs(g.gy);
+        const int sx = side * sign(g.gx);
+        const int sy = side * sign(g.gy);
+        const double t = ax >= ay ? double(ay) / ax : double(ax) / ay;
+        const int axis = ax >= ay ? at(x + sx, y) : at(x, y + sy);
+        return (1 - t) * axis + t * at(x + sx, y + sy);
+    };
+    std::vector<unsigned char> expected(n * n, Deskew::kNoEdge);
+    for (int y = 1; y + 1 < n; ++y)
+        for (int x = 1; x + 1 < n; ++x)
+            if (interpolated(x, y, -1) <= at(x, y) && interpolated(x, y, 1) < at(x, y))
+                expected[y * n + x] = Deskew::kPossibleEdge;
+    EXPECT_EQ(result, expected);
+    EXPECT_NE(std::count(expected.begin(), expected.end(), Deskew::kPossibleEdge), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Octants, Suppression,
+    ::testing::Values(GradientCase{"East", 1, 0}, GradientCase{"West", -1, 0}, GradientCase{"South", 0, 1},
+                      GradientCase{"North", 0, -1}, GradientCase{"EastSouthEast", 2, 1},
+                      GradientCase{"SouthSouthEast", 1, 2}, GradientCase{"EastNorthEast", 2, -1},
+                      GradientCase{"NorthNorthEast", 1, -2}, GradientCase{"WestSouthWest", -2, 1},
+                      GradientCase{"SouthSouthWest", -1, 2}, GradientCase{"WestNorthWest", -2, -1},
+                      GradientCase{"NorthNorthWest", -1, -2}, GradientCase{"SouthEast", 1, 1},
+                      GradientCase{"NorthWest", -1, -1}),
+    [](const ::testing::TestParamInfo<GradientCase> &info) { return info.param.name; });
 
 // A map of candidates drawn with '+' (magnitude 50) and '.' (magnitude 1),
 // others 255 with magnitude 0.
