@@ -13,38 +13,6 @@ double round(double x, int digits)
     return std::trunc(shifted / 10.0) / std::pow(10.0, digits);
 }
 
-} // namespace Deskew
-
-namespace {
-
-constexpr int kTextRowStep = 10;
-constexpr int kProbes = 50;
-
-struct EdgeMeasure
-{
-    double angle = 0.0;
-    double confidence = 0.0;
-    double spread = 0.0;
-    bool kept = false;
-};
-
-// Measures the four edges with `skip`; an edge whose confidence fails
-// `keep` is discarded (all values 0).
-template <typename Keep>
-int measureEdges(SkewManager &manager, ImageData &data, int skip, Keep keep, EdgeMeasure (&edges)[4])
-{
-    int kept = 0;
-    for (int e = 0; e < 4; ++e) {
-        EdgeMeasure m;
-        m.angle = manager.GetImageSkewAngle(data, kProbes, static_cast<SkewManager::EdgeType>(e), skip,
-                                            &m.confidence, &m.spread);
-        m.kept = keep(m.confidence);
-        edges[e] = m.kept ? m : EdgeMeasure{};
-        kept += m.kept ? 1 : 0;
-    }
-    return kept;
-}
-
 int pickEdge(const EdgeMeasure (&edges)[4])
 {
     const EdgeMeasure &left = edges[SkewManager::Left];
@@ -61,6 +29,30 @@ int pickEdge(const EdgeMeasure (&edges)[4])
         }
     }
     return pick;
+}
+
+} // namespace Deskew
+
+namespace {
+
+constexpr int kTextRowStep = 10;
+constexpr int kProbes = 50;
+
+// Measures the four edges with `skip`; an edge whose confidence fails
+// `keep` is discarded (all values 0).
+template <typename Keep>
+int measureEdges(SkewManager &manager, ImageData &data, int skip, Keep keep, Deskew::EdgeMeasure (&edges)[4])
+{
+    int kept = 0;
+    for (int e = 0; e < 4; ++e) {
+        Deskew::EdgeMeasure m;
+        m.angle = manager.GetImageSkewAngle(data, kProbes, static_cast<SkewManager::EdgeType>(e), skip,
+                                            &m.confidence, &m.spread);
+        const bool keeps = keep(m.confidence);
+        edges[e] = keeps ? m : Deskew::EdgeMeasure{};
+        kept += keeps ? 1 : 0;
+    }
+    return kept;
 }
 
 } // namespace
@@ -81,7 +73,7 @@ bool SkewManager::GetSkewAngle(bool isText, ImageData &data, double &angle, int 
     }
     if (!data.BlurToEdges(mode))
         return false;
-    EdgeMeasure edges[4];
+    Deskew::EdgeMeasure edges[4];
     try {
         const int kept = measureEdges(*this, data, 2, [](double c) { return !(c < 0.2999); }, edges);
         if (kept < 2)
@@ -89,7 +81,7 @@ bool SkewManager::GetSkewAngle(bool isText, ImageData &data, double &angle, int 
     } catch (const std::bad_alloc &) {
         return false;
     }
-    angle = edges[pickEdge(edges)].angle;
+    angle = edges[Deskew::pickEdge(edges)].angle;
     return true;
 }
 

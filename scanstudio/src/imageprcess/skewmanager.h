@@ -9,6 +9,17 @@ namespace Deskew {
 // x rounded to `digits` decimals, halves away from zero.
 double round(double x, int digits);
 
+// What the picture method measured at one page edge; all 0 when discarded.
+struct EdgeMeasure
+{
+    double angle = 0.0;
+    double confidence = 0.0;
+    double spread = 0.0;
+};
+
+// The edge (0 left, 1 top, 2 right, 3 bottom) whose angle a picture gets.
+int pickEdge(const EdgeMeasure (&edges)[4]);
+
 } // namespace Deskew
 
 // Skew estimation of a gray page: projection profiles for text pages, the

@@ -268,6 +268,51 @@ TEST(EdgePoints, FewerThanTwoPointsHaveNoConfidence)
     EXPECT_EQ(spread, 0.0);
 }
 
+TEST(EdgeChoice, PicksTheEdgeByConfidenceAndSpread)
+{
+    struct Case
+    {
+        const char *name;
+        double confidence[4];
+        double spread[4];
+        int picked;
+    } cases[] = {
+        {"left and right confident, equal spreads", {0.4999, 0.9, 0.5, 0.9}, {300, 400, 300, 400}, SkewManager::Right},
+        {"left and right confident, left wider", {0.5, 0.9, 0.4999, 0.9}, {301, 400, 300, 400}, SkewManager::Left},
+        {"right not confident enough", {0.3, 0.4, 0.4998, 0.35}, {300, 0, 500, 0}, SkewManager::Right},
+        {"more confidence wins below 0.6999", {0.3, 0.8, 0.4, 0.75}, {0, 100, 0, 50}, SkewManager::Top},
+        {"both very confident: the wider wins", {0.3, 0.8, 0.4, 0.6999}, {0, 100, 0, 200}, SkewManager::Bottom},
+        {"both very confident: a narrower one does not", {0.3, 0.75, 0.2, 0.9}, {0, 100, 0, 50}, SkewManager::Top},
+        {"equal confidence keeps the earlier", {0.45, 0.45, 0.3, 0.45}, {0, 100, 0, 200}, SkewManager::Left},
+        {"all discarded", {0, 0, 0, 0}, {0, 0, 0, 0}, SkewManager::Left},
+    };
+    for (const Case &c : cases) {
+        Deskew::EdgeMeasure edges[4];
+        for (int e = 0; e < 4; ++e) {
+            edges[e].confidence = c.confidence[e];
+            edges[e].spread = c.spread[e];
+        }
+        EXPECT_EQ(Deskew::pickEdge(edges), c.picked) << c.name;
+    }
+}
+
+TEST(EdgeChoice, MeasuresAgainWithSkipOneWhenFewerThanTwoEdgesRemain)
+{
+    // One dotted line, a pixel every ten rows: passing its first pixel over
+    // (skip 2) leaves every edge without points; skip 1 finds it.
+    DrawnEdges map(500, 500);
+    for (int y = 9; y < 500; y += 10)
+        map.edgeAt(100 + (y - 249) / 10, y);
+    SkewManager manager;
+    double confidence = 0.0;
+    double spread = 0.0;
+    manager.GetImageSkewAngle(map.data, 50, SkewManager::Left, 2, &confidence, &spread);
+    EXPECT_EQ(confidence, 0.0);
+    double angle = 0.0;
+    EXPECT_TRUE(manager.GetSkewAngle(false, map.data, angle, 0));
+    EXPECT_NEAR(degrees(angle), -degrees(std::atan(0.1)), 1e-9);
+}
+
 TEST(EdgePoints, SkipTwoTakesTheSecondEdgeFourPixelsOn)
 {
     // Per probed row: an edge at column 10, one at 12 (within the 4 pixels
