@@ -31,7 +31,8 @@ DESKEW_INLINE Float8 load8(const float *p)
 }
 
 // Where a pass puts its sums: the row pass divides by the tap sum and keeps
-// floats, the column pass stores trunc(sum x 90 / tap sum + 0.5) as 16 bits.
+// floats, the column pass stores trunc(sum x 90 / tap sum + 0.5), worked out
+// in double, as 16 bits.
 struct RowOutput
 {
     float tapSum;
@@ -52,9 +53,8 @@ DESKEW_INLINE void finish(const RowOutput &o, std::ptrdiff_t i, Float8 v, int la
 
 DESKEW_INLINE void finish(const ColumnOutput &o, std::ptrdiff_t i, Float8 v, int lanes)
 {
-    v = v * kBlurBoost / o.tapSum + 0.5f;
     for (int lane = 0; lane < lanes; ++lane)
-        o.out[i + lane] = static_cast<std::int16_t>(v[lane]);
+        o.out[i + lane] = static_cast<std::int16_t>(v[lane] * kBlurBoost / o.tapSum + 0.5);
 }
 
 // Sums rows[j][i] * k[j] over j < taps in tap order for every i < n.

@@ -7,8 +7,9 @@ namespace Deskew {
 
 constexpr int kGaussianTaps = 51;
 constexpr int kGaussianCentre = kGaussianTaps / 2;
-// Blurred values are scaled by this factor before they are stored as integers.
-constexpr float kBlurBoost = 90.0f;
+// Blurred values are scaled by this factor, in double, before they are
+// stored as integers.
+constexpr double kBlurBoost = 90.0;
 
 // Taps of the sigma-10 gaussian, normalised to sum 1 in single precision.
 std::array<float, kGaussianTaps> gaussianKernel();

@@ -56,7 +56,7 @@ std::vector<std::int16_t> smooth(const unsigned char *image, unsigned rows, unsi
                     sum += kernel[centre + rr];
                 }
             }
-            smoothed[r * w + c] = static_cast<std::int16_t>(dot * 90.0f / sum + 0.5f);
+            smoothed[r * w + c] = static_cast<std::int16_t>(dot * 90.0 / sum + 0.5);
         }
     }
     return smoothed;
