@@ -35,6 +35,26 @@ TEST(Whitening, GrayBackgroundTakesTheColourAndTextStays)
     }
 }
 
+TEST(Whitening, AlmostWhitePageTakesItsThresholdFromItsContent)
+{
+    // White paper with a faint 251 sheet holding a small 200 mark: the page's
+    // own Otsu threshold (252) would keep the sheet; the one inside the
+    // content rectangle (201) sets the sheet to the colour.
+    const QRgb sheet = qRgb(251, 251, 251);
+    QImage original = TestPages::blank(400, 500, 100);
+    for (int y = 150; y < 350; ++y)
+        for (int x = 120; x < 280; ++x)
+            original.setPixel(x, y, sheet);
+    for (int y = 245; y < 255; ++y)
+        for (int x = 195; x < 205; ++x)
+            original.setPixel(x, y, qRgb(200, 200, 200));
+    QImage page = original.copy();
+    const QRgb red = qRgb(255, 0, 0);
+    Image_ResetBackcolor(&page, red, 3);
+    EXPECT_EQ(coloursWhere(page, original, sheet), std::set<QRgb>{red});
+    EXPECT_EQ(coloursWhere(page, original, qRgb(255, 255, 255)), std::set<QRgb>{red});
+}
+
 TEST(Whitening, PagesOfOtherByteOrdersAreConvertedFirst)
 {
     // 32-bit formats whose bytes are not blue, green, red, alpha must not be
