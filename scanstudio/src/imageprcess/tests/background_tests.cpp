@@ -1,5 +1,6 @@
 // Background whitening and the white frame.
 
+#include "cuiimage.h"
 #include "imagehelper.h"
 #include "resolution.h"
 #include "test_pages.h"
@@ -72,6 +73,35 @@ TEST(Whitening, PagesOfOtherByteOrdersAreConvertedFirst)
         ImageHelper::Image_Fillborder(&framed, 3, red);
         EXPECT_EQ(framed.pixel(0, 0), red) << format;
         EXPECT_EQ(framed.pixel(200, 250), original.pixel(200, 250)) << format;
+    }
+}
+
+TEST(ContentReset, BinarisesAroundTheOtsuThresholdAndMean)
+{
+    // Two gray levels in equal halves: Otsu's threshold h is the darker level
+    // plus one, the mean m lies halfway. The binarisation threshold is h
+    // above 245, else from d = |m - h|: max(35, 2d) up to 19, max(35, d) up
+    // to 128.
+    struct Case
+    {
+        const char *name;
+        int dark;
+        int light;
+        bool darkTurnsBlack;
+    } cases[] = {
+        {"d 19: threshold 38", 36, 77, true},
+        {"d 49: threshold 49", 60, 160, false},
+        {"h 247: threshold 247", 246, 249, true},
+    };
+    for (const Case &c : cases) {
+        QImage page = TestPages::blank(100, 4, 100, qRgb(c.light, c.light, c.light));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 50; ++x)
+                page.setPixel(x, y, qRgb(c.dark, c.dark, c.dark));
+        ImageHelper::CUIImage wrapper(&page);
+        wrapper.ResetBackcolor(0xFFFFFFFFu);
+        EXPECT_EQ(page.pixel(0, 0), c.darkTurnsBlack ? qRgb(0, 0, 0) : qRgb(255, 255, 255)) << c.name;
+        EXPECT_EQ(page.pixel(99, 0), qRgb(255, 255, 255)) << c.name;
     }
 }
 

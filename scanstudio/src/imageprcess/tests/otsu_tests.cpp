@@ -58,6 +58,8 @@ TEST(Otsu, ThresholdAndMeanOfKnownHistograms)
         // one past the dark level wins.
         {"half 40, half 200", twoLevels(40, 200, 10, 20, 10), 41, 120},
         {"quarter black", twoLevels(0, 255, 5, 20, 10), 1, 191},
+        // The running mean starts at P[0] rather than 0 x P[0]: 127.5 + 0.5.
+        {"half black", twoLevels(0, 255, 10, 20, 10), 1, 128},
         // One level only: no split scores, the threshold stays 0.
         {"uniform 128", TestPages::blank(20, 10, 100, qRgb(128, 128, 128)), 0, 128},
         {"white", TestPages::blank(20, 10, 100), 0, 255},
