@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -130,6 +133,30 @@ TEST(TextSkewRays, RayCountsDarkPixelsAlongItsSteps)
     for (const Case &c : cases)
         EXPECT_EQ(manager.CastRay(data, c.row, c.run, c.direction), c.dark) << c.row << " " << c.run;
     EXPECT_EQ(SkewManager::bit_count(gray.data() + 10, 3, 7), 2u);
+}
+
+TEST(TextSkewRays, ScoreIsTheVarianceOfTheRayCounts)
+{
+    // 10 x 40 page, rays every 10 rows: dark on row 0, on row 10 columns
+    // 0..4 and on row 11 columns 5..9.
+    std::vector<unsigned char> gray(400, 255);
+    std::fill_n(gray.begin(), 10, 0);
+    std::fill_n(gray.begin() + 100, 5, 0);
+    std::fill_n(gray.begin() + 115, 5, 0);
+    ImageData data;
+    data.Load(gray.data(), 10, 40, 1);
+    SkewManager manager;
+    struct Case
+    {
+        double degrees;
+        double score;
+    } cases[] = {
+        {0.0, 16.0},      // rows 0, 10, 20, 30 and 40 (outside): 10, 5, 0, 0, 0
+        {10.0, 17.1875},  // rows 0..30, one row down after 5 columns: 5, 10, 0, 0
+        {-10.0, 4.6875},  // rows 1..31, one row up after 5 columns: 5, 0, 0, 0
+    };
+    for (const Case &c : cases)
+        EXPECT_DOUBLE_EQ(manager.Histogram(data, c.degrees), c.score) << c.degrees;
 }
 
 TEST(SkewRounding, RoundsHalvesAwayFromZero)
@@ -313,23 +340,62 @@ TEST(EdgeChoice, MeasuresAgainWithSkipOneWhenFewerThanTwoEdgesRemain)
     EXPECT_NEAR(degrees(angle), -degrees(std::atan(0.1)), 1e-9);
 }
 
+TEST(EdgePoints, VotesChooseThePointsThatSetTheAngle)
+{
+    // Points (depth, probe position) seen from the left edge. Two points vote
+    // for each other when their rounded slopes match and the line between
+    // them is within 0.0349 rad of the first one's slope; the angle comes
+    // from the first and the last point after the first whose votes equal
+    // the highest count reached by a first point of a pair.
+    struct Case
+    {
+        const char *name;
+        std::vector<std::pair<int, int>> points;
+        double angle;
+        double confidence;
+    } cases[] = {
+        // No pair is close enough to vote: every point after the first
+        // qualifies.
+        {"no votes", {{99, 10}, {99, 20}, {100, 30}, {99, 70}, {100, 80}, {101, 100}, {100, 110}},
+         std::atan(1.0 / 90), 1.0 / 3},
+        // The last point ends with 3 votes, two of them as the second point
+        // of a pair; the highest count of a first point is 2.
+        {"votes of first points", {{101, 10}, {102, 30}, {104, 50}, {105, 80}, {106, 90}, {107, 100}, {108, 110}},
+         std::atan(0.1), 1.0},
+    };
+    for (const Case &c : cases) {
+        DrawnEdges map(200, 500);
+        for (const auto &point : c.points)
+            map.edgeAt(point.first, 499 - point.second);
+        SkewManager manager;
+        double confidence = 0.0;
+        double spread = 0.0;
+        EXPECT_NEAR(manager.GetImageSkewAngle(map.data, 50, SkewManager::Left, 1, &confidence, &spread), c.angle, 1e-12)
+            << c.name;
+        EXPECT_NEAR(confidence, c.confidence, 1e-12) << c.name;
+    }
+}
+
 TEST(EdgePoints, SkipTwoTakesTheSecondEdgeFourPixelsOn)
 {
-    // Per probed row: an edge at column 10, one at 12 (within the 4 pixels
-    // passed over) and one at column 30 + row offset.
-    DrawnEdges map(200, 500);
-    for (int y = 0; y < 500; ++y) {
-        map.edgeAt(10, y);
-        map.edgeAt(12, y);
-        map.edgeAt(30 + (499 - y) / 10, y);
+    // Per probed row: a straight edge at column 10, a second straight one
+    // `nextColumn`, and a tilted one at column 30 + row offset. Skip 2
+    // resumes at column 14.
+    for (int nextColumn : {13, 14}) {
+        DrawnEdges map(200, 500);
+        for (int y = 0; y < 500; ++y) {
+            map.edgeAt(10, y);
+            map.edgeAt(nextColumn, y);
+            map.edgeAt(30 + (499 - y) / 10, y);
+        }
+        SkewManager manager;
+        double confidence = 0.0;
+        double spread = 0.0;
+        const double skipTwo = manager.GetImageSkewAngle(map.data, 50, SkewManager::Left, 2, &confidence, &spread);
+        EXPECT_NEAR(degrees(skipTwo), nextColumn == 13 ? degrees(std::atan(0.1)) : 0.0, 1e-9) << nextColumn;
+        const double skipOne = manager.GetImageSkewAngle(map.data, 50, SkewManager::Left, 1, &confidence, &spread);
+        EXPECT_EQ(skipOne, 0.0) << "the straight edge at column 10";
     }
-    SkewManager manager;
-    double confidence = 0.0;
-    double spread = 0.0;
-    const double skipTwo = manager.GetImageSkewAngle(map.data, 50, SkewManager::Left, 2, &confidence, &spread);
-    EXPECT_NEAR(degrees(skipTwo), degrees(std::atan(0.1)), 1e-9);
-    const double skipOne = manager.GetImageSkewAngle(map.data, 50, SkewManager::Left, 1, &confidence, &spread);
-    EXPECT_EQ(skipOne, 0.0) << "the straight edge at column 10";
 }
 
 } // namespace
