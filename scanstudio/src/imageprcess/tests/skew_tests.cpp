@@ -23,15 +23,7 @@ double degrees(double radians)
 
 double estimate(const QImage &page, bool isText, bool *ok = nullptr)
 {
-    std::vector<unsigned char> gray = TestPages::grayBuffer(page);
-    ImageData data;
-    data.Load(gray.data(), page.width(), page.height(), 1);
-    SkewManager manager;
-    double angle = 99.0;
-    const bool result = manager.GetSkewAngle(isText, data, angle, 0);
-    if (ok != nullptr)
-        *ok = result;
-    return degrees(angle);
+    return TestPages::skewDegreesOfGray(TestPages::grayBuffer(page), page.width(), page.height(), isText, ok);
 }
 
 class TextSkew : public ::testing::TestWithParam<double>

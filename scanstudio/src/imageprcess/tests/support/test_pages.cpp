@@ -8,6 +8,7 @@
 #include "skewmanager.h"
 
 #include <cmath>
+#include <utility>
 
 namespace TestPages {
 
@@ -27,6 +28,26 @@ double radians(double degrees)
     return degrees * M_PI / 180.0;
 }
 
+// Paints `ink` on every pixel whose centre, turned back by `degrees` about
+// the page centre, lies where inside(u, v) holds (u, v from the centre).
+template <typename Inside>
+void paintTurned(QImage &page, double degrees, QRgb ink, Inside inside)
+{
+    const double c = std::cos(radians(degrees));
+    const double s = std::sin(radians(degrees));
+    const double cx = page.width() / 2.0;
+    const double cy = page.height() / 2.0;
+    for (int y = 0; y < page.height(); ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(page.scanLine(y));
+        for (int x = 0; x < page.width(); ++x) {
+            const double u = (x + 0.5 - cx) * c + (y + 0.5 - cy) * s;
+            const double v = -(x + 0.5 - cx) * s + (y + 0.5 - cy) * c;
+            if (inside(u, v))
+                line[x] = ink;
+        }
+    }
+}
+
 } // namespace
 
 QImage blank(int width, int height, int dpi, QRgb colour)
@@ -37,24 +58,18 @@ QImage blank(int width, int height, int dpi, QRgb colour)
 QImage textLines(int width, int height, int dpi, double degrees, int margin, QRgb background, QRgb ink)
 {
     QImage page = emptyPage(width, height, dpi, background);
-    const double c = std::cos(radians(degrees));
-    const double s = std::sin(radians(degrees));
     const double cx = width / 2.0;
     const double cy = height / 2.0;
-    for (int y = 0; y < height; ++y) {
-        QRgb *line = reinterpret_cast<QRgb *>(page.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            // Position in the unturned page.
-            const double u = (x + 0.5 - cx) * c + (y + 0.5 - cy) * s + cx;
-            const double v = -(x + 0.5 - cx) * s + (y + 0.5 - cy) * c + cy;
-            if (u < margin || u >= width - margin || v < margin || v >= height - margin)
-                continue;
-            const int lineOffset = static_cast<int>(v - margin) % 60;
-            const int wordOffset = static_cast<int>(u - margin) % 110;
-            if (lineOffset < 20 && wordOffset < 80)
-                line[x] = ink;
-        }
-    }
+    paintTurned(page, degrees, ink, [&](double du, double dv) {
+        // Position in the unturned page.
+        const double u = du + cx;
+        const double v = dv + cy;
+        if (u < margin || u >= width - margin || v < margin || v >= height - margin)
+            return false;
+        const int lineOffset = static_cast<int>(v - margin) % 60;
+        const int wordOffset = static_cast<int>(u - margin) % 110;
+        return lineOffset < 20 && wordOffset < 80;
+    });
     return page;
 }
 
@@ -80,19 +95,8 @@ QImage tiltedRectangle(int width, int height, int dpi, double degrees, int margi
     const double det = c * c - s * s;
     const double rectW = (boxW * c - boxH * s) / det;
     const double rectH = (boxH * c - boxW * s) / det;
-    const double cr = std::cos(radians(degrees));
-    const double sr = std::sin(radians(degrees));
-    const double cx = width / 2.0;
-    const double cy = height / 2.0;
-    for (int y = 0; y < height; ++y) {
-        QRgb *line = reinterpret_cast<QRgb *>(page.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const double u = (x + 0.5 - cx) * cr + (y + 0.5 - cy) * sr;
-            const double v = -(x + 0.5 - cx) * sr + (y + 0.5 - cy) * cr;
-            if (std::fabs(u) <= rectW / 2 && std::fabs(v) <= rectH / 2)
-                line[x] = 0xFF000000u;
-        }
-    }
+    paintTurned(page, degrees, 0xFF000000u,
+                [&](double u, double v) { return std::fabs(u) <= rectW / 2 && std::fabs(v) <= rectH / 2; });
     return page;
 }
 
@@ -120,6 +124,18 @@ std::vector<unsigned char> grayBuffer(const QImage &image)
     return gray;
 }
 
+double skewDegreesOfGray(std::vector<unsigned char> gray, int width, int height, bool isText, bool *ok)
+{
+    ImageData data;
+    data.Load(gray.data(), width, height, 1);
+    SkewManager manager;
+    double angle = 0.0;
+    const bool estimated = manager.GetSkewAngle(isText, data, angle, 0);
+    if (ok != nullptr)
+        *ok = estimated;
+    return estimated ? angle * 180.0 / M_PI : 0.0;
+}
+
 double estimateSkewDegrees(const QImage &page, bool *ok, bool *isText)
 {
     QImage copy = page.copy();
@@ -128,14 +144,7 @@ double estimateSkewDegrees(const QImage &page, bool *ok, bool *isText)
     const bool text = ImageFunctions::IsTextImage(gray.data(), copy.width(), copy.height());
     if (isText != nullptr)
         *isText = text;
-    ImageData data;
-    data.Load(gray.data(), copy.width(), copy.height(), 1);
-    SkewManager manager;
-    double angle = 0.0;
-    const bool estimated = manager.GetSkewAngle(text, data, angle, 0);
-    if (ok != nullptr)
-        *ok = estimated;
-    return estimated ? angle * 180.0 / M_PI : 0.0;
+    return skewDegreesOfGray(std::move(gray), copy.width(), copy.height(), text, ok);
 }
 
 } // namespace TestPages

@@ -29,6 +29,10 @@ QImage verticalGradient(int width, int height, int dpi);
 // One gray byte per pixel, rows packed, as the page pipeline builds it.
 std::vector<unsigned char> grayBuffer(const QImage &image);
 
+// The estimator's skew in degrees for a gray buffer (0 when it fails). Sets
+// `ok` to the estimator's result.
+double skewDegreesOfGray(std::vector<unsigned char> gray, int width, int height, bool isText, bool *ok = nullptr);
+
 // The estimate of the page pipeline's deskew step in degrees: whiten a copy,
 // test for text, estimate. Sets `ok` to the estimator's result.
 double estimateSkewDegrees(const QImage &page, bool *ok = nullptr, bool *isText = nullptr);
