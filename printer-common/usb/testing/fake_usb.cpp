@@ -543,8 +543,13 @@ int FakeUsb::bulkTransfer(libusb_device_handle* handle, unsigned char endpoint, 
         return record(UsbCall::BulkTransfer, number, result);
     };
     int error = 0;
-    if (injectedFailure(UsbCall::BulkTransfer, &error))
-        return refuse(error);
+    if (injectedFailure(UsbCall::BulkTransfer, &error)) {
+        // These only a transfer that ran can end with; libusb then gives its
+        // count, here none.
+        const bool ran = error == LIBUSB_ERROR_TIMEOUT || error == LIBUSB_ERROR_PIPE ||
+                         error == LIBUSB_ERROR_OVERFLOW;
+        return ran ? finish(error) : refuse(error);
+    }
     if (found == nullptr || length < 0 || (length > 0 && data == nullptr))
         return refuse(LIBUSB_ERROR_INVALID_PARAM);
 

@@ -62,7 +62,9 @@ public:
     FakeDevice& device(int number);
 
     // The occurrence-th call (counting from 1) of this kind fails with `error`
-    // and does nothing else. Calls without a result cannot fail.
+    // and does nothing else, but for a bulk transfer ending in a time-out,
+    // stall or overflow, which reports 0 bytes transferred as libusb does.
+    // Calls without a result cannot fail.
     void failCall(UsbCall call, int error, int occurrence = 1);
 
     const std::vector<UsbCallRecord>& calls() const { return calls_; }

@@ -342,6 +342,40 @@ TEST(FakeUsb, FailsTheChosenCallOnlyAndWithoutEffect)
     }
 }
 
+TEST(FakeUsb, FailedBulkTransferSetsTheCountOnlyWhenItRan)
+{
+    // libusb stores the count of a transfer that ran, whatever its end; one it
+    // refused to start leaves the count alone.
+    struct Case {
+        int error;
+        int transferred;
+    };
+    const Case cases[] = {
+        {LIBUSB_ERROR_TIMEOUT, 0},
+        {LIBUSB_ERROR_PIPE, 0},
+        {LIBUSB_ERROR_OVERFLOW, 0},
+        {LIBUSB_ERROR_NO_MEM, -1},
+        {LIBUSB_ERROR_INVALID_PARAM, -1},
+    };
+    for (const Case& c : cases) {
+        FakeUsb usb;
+        auto script = usb_testing::printerDevice(kVendor, kProduct, "ABC123");
+        script.kernelDriverOn.clear();
+        script.bulkInAnswers[0x82] = {FakeAnswer{0, {1, 2, 3}}};
+        usb.addDevice(script);
+        OpenDevice open(usb);
+        ASSERT_EQ(usb.claimInterface(open.handle, 0), 0);
+        usb.failCall(UsbCall::BulkTransfer, c.error);
+        Bytes in(64, 0);
+        int transferred = -1;
+        EXPECT_EQ(usb.bulkTransfer(open.handle, 0x82, in.data(), 64, &transferred, 3000), c.error);
+        EXPECT_EQ(transferred, c.transferred) << libusb_error_name(c.error);
+        EXPECT_EQ(in[0], 0) << libusb_error_name(c.error);
+        usb.releaseInterface(open.handle, 0);
+        open.release();
+    }
+}
+
 TEST(FakeUsb, DeviceUsedAfterItsListWasFreedIsMisuse)
 {
     FakeUsb usb;
