@@ -416,8 +416,7 @@ int FakeUsb::kernelDriverActive(libusb_device_handle* handle, int interfaceNumbe
         return record(UsbCall::KernelDriverActive, number, error);
     if (found == nullptr)
         return record(UsbCall::KernelDriverActive, number, LIBUSB_ERROR_INVALID_PARAM);
-    if (interfaceOf(*found->device, interfaceNumber) == nullptr)
-        return record(UsbCall::KernelDriverActive, number, LIBUSB_ERROR_NOT_FOUND);
+    // usbfs answers "no driver" for an interface the device lacks as well.
     return record(UsbCall::KernelDriverActive, number, found->device->script.kernelDriverOn.count(interfaceNumber) ? 1 : 0);
 }
 
@@ -430,8 +429,9 @@ int FakeUsb::detachKernelDriver(libusb_device_handle* handle, int interfaceNumbe
         return record(UsbCall::DetachKernelDriver, number, error);
     if (found == nullptr)
         return record(UsbCall::DetachKernelDriver, number, LIBUSB_ERROR_INVALID_PARAM);
-    if (interfaceOf(*found->device, interfaceNumber) == nullptr ||
-        found->device->script.kernelDriverOn.erase(interfaceNumber) == 0)
+    if (interfaceOf(*found->device, interfaceNumber) == nullptr)
+        return record(UsbCall::DetachKernelDriver, number, LIBUSB_ERROR_INVALID_PARAM);
+    if (found->device->script.kernelDriverOn.erase(interfaceNumber) == 0)
         return record(UsbCall::DetachKernelDriver, number, LIBUSB_ERROR_NOT_FOUND);
     return record(UsbCall::DetachKernelDriver, number, 0);
 }

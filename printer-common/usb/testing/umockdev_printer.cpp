@@ -113,8 +113,6 @@ public:
         case USBDEVFS_GETDRIVER: {
             UMockdevIoctlData* data = resolve(arg, sizeof(usbdevfs_getdriver));
             auto* driver = reinterpret_cast<usbdevfs_getdriver*>(data->data);
-            if (!interfaceExists(static_cast<int>(driver->interface)))
-                return complete(client, -1, EINVAL);
             if (device_.script.kernelDriverOn.count(static_cast<int>(driver->interface)) == 0)
                 return complete(client, -1, ENODATA);
             std::snprintf(driver->driver, sizeof driver->driver, "usblp");
@@ -125,6 +123,8 @@ public:
             const auto* command = reinterpret_cast<const usbdevfs_ioctl*>(data->data);
             if (command->ioctl_code != static_cast<int>(USBDEVFS_DISCONNECT))
                 return complete(client, -1, ENOTTY);
+            if (!interfaceExists(command->ifno))
+                return complete(client, -1, EINVAL);
             if (device_.script.kernelDriverOn.erase(command->ifno) == 0)
                 return complete(client, -1, ENODATA);
             return complete(client, 0, 0);

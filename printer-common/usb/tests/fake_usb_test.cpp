@@ -116,7 +116,8 @@ TEST(FakeUsb, KernelDriverAndOtherHandlesBlockTheClaim)
     EXPECT_EQ(usb.detachKernelDriver(open.handle, 0), LIBUSB_ERROR_NOT_FOUND);
     EXPECT_EQ(usb.claimInterface(open.handle, 0), 0);
     EXPECT_EQ(usb.claimInterface(open.handle, 1), LIBUSB_ERROR_NOT_FOUND);
-    EXPECT_EQ(usb.kernelDriverActive(open.handle, 1), LIBUSB_ERROR_NOT_FOUND);
+    EXPECT_EQ(usb.kernelDriverActive(open.handle, 1), 0);
+    EXPECT_EQ(usb.detachKernelDriver(open.handle, 1), LIBUSB_ERROR_INVALID_PARAM);
 
     libusb_device_handle* second = nullptr;
     ASSERT_EQ(usb.open(open.list[0], &second), 0);
