@@ -24,14 +24,25 @@ SimPrinter::SimPrinter(const std::string& address, const std::vector<std::string
 
 bool SimPrinter::waitListening()
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
+    return waitForLog([](const std::string& line) { return line.rfind("listening ", 0) == 0; }, 5000);
+}
+
+bool SimPrinter::waitForLine(const std::string& wanted, int timeoutMs) const
+{
+    return waitForLog([&wanted](const std::string& line) { return line == wanted; }, timeoutMs);
+}
+
+bool SimPrinter::waitForLog(const std::function<bool(const std::string&)>& wanted, int timeoutMs) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
         for (const std::string& line : logLines())
-            if (line.rfind("listening ", 0) == 0)
+            if (wanted(line))
                 return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return false;
 }
 
 void SimPrinter::setReply(const std::vector<std::uint8_t>& bytes)

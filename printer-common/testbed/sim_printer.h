@@ -7,6 +7,7 @@
 #include "temp_folder.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ public:
     // No reply to the following requests.
     void setSilent();
 
+    // True once the simulator logged exactly `line` (waits up to timeoutMs):
+    // after a request that gets no answer, its log lines may still be coming.
+    bool waitForLine(const std::string& line, int timeoutMs = 2000) const;
+
     std::vector<std::string> logLines() const;
     std::vector<SimFrame> frames() const;
 
@@ -45,6 +50,8 @@ public:
     const std::string& replyPath() const { return replyPath_; }
 
 private:
+    bool waitForLog(const std::function<bool(const std::string&)>& wanted, int timeoutMs) const;
+
     std::string address_;
     testsupport::TempFolder folder_;
     std::string logPath_;

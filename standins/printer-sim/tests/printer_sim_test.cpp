@@ -70,14 +70,6 @@ std::optional<Bytes> exchange(const std::string& address, const Bytes& frame, in
     return reply;
 }
 
-bool hasLine(const SimPrinter& sim, const std::string& wanted)
-{
-    for (const std::string& line : sim.logLines())
-        if (line == wanted)
-            return true;
-    return false;
-}
-
 TEST(PrinterSim, AnswersTheStatusQueryWithTheReplyFile)
 {
     SimPrinter sim("127.0.0.2");
@@ -91,7 +83,7 @@ TEST(PrinterSim, AnswersTheStatusQueryWithTheReplyFile)
     EXPECT_EQ(frames[0].header, "ok");
     EXPECT_EQ(frames[0].hex, "A5 00 0C 50 E0 74 08 03 00 00 00 00 00 00 00");
     EXPECT_EQ(frames[0].sender.rfind("127.", 0), 0u) << frames[0].sender;
-    EXPECT_TRUE(hasLine(sim, "#1 reply 82 bytes"));
+    EXPECT_TRUE(sim.waitForLine("#1 reply 82 bytes"));
 }
 
 TEST(PrinterSim, RereadsTheScriptedReplyForEveryRequest)
@@ -119,7 +111,7 @@ TEST(PrinterSim, RereadsTheScriptedReplyForEveryRequest)
         else
             sim.setSilent();
         EXPECT_EQ(exchange("127.0.0.3", kStatusQuery, step.expected ? 1000 : 300), step.expected) << step.what;
-        EXPECT_TRUE(hasLine(sim, step.logLine)) << step.what;
+        EXPECT_TRUE(sim.waitForLine(step.logLine)) << step.what;
     }
     EXPECT_EQ(sim.frames().size(), std::size(steps));
 }
@@ -149,7 +141,7 @@ TEST(PrinterSim, LogsButDoesNotAnswerFramesWithABadHeader)
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_EQ(frames[i].header, cases[i].header);
         EXPECT_EQ(frames[i].hex, cases[i].hex);
-        EXPECT_TRUE(hasLine(sim, "#" + std::to_string(i + 1) + " ignored"));
+        EXPECT_TRUE(sim.waitForLine("#" + std::to_string(i + 1) + " ignored"));
     }
     EXPECT_EQ(frames.back().header, "ok");
 }
@@ -163,7 +155,7 @@ TEST(PrinterSim, NeverAnswersASenderOutsideLoopback)
     sim.setReply(kStatusReply);
 
     EXPECT_EQ(exchange("127.0.0.2", kStatusQuery, 300, "10.200.0.1"), std::nullopt);
-    EXPECT_TRUE(hasLine(sim, "#1 refused: sender outside loopback"));
+    EXPECT_TRUE(sim.waitForLine("#1 refused: sender outside loopback"));
     EXPECT_EQ(exchange("127.0.0.2", kStatusQuery), kStatusReply);
     const auto frames = sim.frames();
     ASSERT_EQ(frames.size(), 2u);
