@@ -122,8 +122,10 @@ run)
     ;;
 inside)
     # Only in the mount namespace that run made: never over the caller's /etc/cups.
-    [ "$(readlink /proc/self/ns/mnt)" != "$(readlink "/proc/$PPID/ns/mnt")" ] ||
-        die "inside is for run alone"
+    # A caller whose namespace cannot be read (gone already) counts as the same.
+    own=$(readlink /proc/self/ns/mnt) || die "cannot read the mount namespace"
+    caller=$(readlink "/proc/$PPID/ns/mnt") || caller=$own
+    [ "$own" != "$caller" ] || die "inside is for run alone"
     trap stop_cupsd EXIT
     trap 'exit 143' HUP INT TERM
     start_cupsd
