@@ -104,6 +104,8 @@ TEST(PrinterSim, RereadsTheScriptedReplyForEveryRequest)
         {"seven-byte reply", Bytes(7, 0x00), Bytes(7, 0x00), "#5 reply 7 bytes"},
         {"malformed reply", Bytes{0x00, 0xFF, 0x13, 0x37, 0x00, 0x00, 0x00, 0x01},
          Bytes{0x00, 0xFF, 0x13, 0x37, 0x00, 0x00, 0x00, 0x01}, "#6 reply 8 bytes"},
+        // Cut to the largest datagram instead of failing to go out.
+        {"reply longer than a datagram", Bytes(70000, 0x5A), Bytes(65507, 0x5A), "#7 reply 65507 bytes"},
     };
     for (const Step& step : steps) {
         if (step.reply)
