@@ -163,6 +163,14 @@ void FakeUsb::misuse(const std::string& what)
     misuses_.push_back(what);
 }
 
+// The end of a transfer the device leaves unanswered.
+int FakeUsb::timedOut(UsbCall call, unsigned int timeoutMs)
+{
+    if (timeoutMs == 0)
+        misuse(std::string(usbCallName(call)) + " without a time-out never ends");
+    return LIBUSB_ERROR_TIMEOUT;
+}
+
 FakeUsb::Device* FakeUsb::findDevice(libusb_device* device)
 {
     for (const auto& candidate : devices_)
@@ -515,6 +523,8 @@ int FakeUsb::controlTransfer(libusb_device_handle* handle, std::uint8_t requestT
     const auto answer = found->device->script.controlAnswers.find({requestType, request});
     if (answer == found->device->script.controlAnswers.end())
         return record(UsbCall::ControlTransfer, number, LIBUSB_ERROR_PIPE);
+    if (answer->second.result == LIBUSB_ERROR_TIMEOUT)
+        return record(UsbCall::ControlTransfer, number, timedOut(UsbCall::ControlTransfer, timeoutMs));
     if (answer->second.result < 0)
         return record(UsbCall::ControlTransfer, number, answer->second.result);
     if (!in)
@@ -578,12 +588,14 @@ int FakeUsb::bulkTransfer(libusb_device_handle* handle, unsigned char endpoint, 
     }
     auto& queue = found->device->script.bulkInAnswers[endpoint];
     if (queue.empty())
-        return finish(LIBUSB_ERROR_TIMEOUT);
+        return finish(timedOut(UsbCall::BulkTransfer, timeoutMs));
     const FakeAnswer answer = queue.front();
     queue.pop_front();
     const std::size_t count = std::min(answer.data.size(), static_cast<std::size_t>(length));
     std::copy_n(answer.data.begin(), count, data);
     log.data.assign(answer.data.begin(), answer.data.begin() + static_cast<std::ptrdiff_t>(count));
+    if (answer.result == LIBUSB_ERROR_TIMEOUT)
+        return finish(timedOut(UsbCall::BulkTransfer, timeoutMs));
     if (answer.result < 0)
         return finish(answer.result);
     return finish(answer.data.size() > count ? LIBUSB_ERROR_OVERFLOW : 0);

@@ -78,7 +78,8 @@ public:
     // What is taken and not given back: contexts, device lists, configuration
     // descriptors, open handles, claimed interfaces. Empty when all is released.
     std::vector<std::string> leaks() const;
-    // Calls on things never taken or already given back.
+    // Calls on things never taken or already given back, and transfers
+    // without a time-out that the device never ends (libusb would wait for ever).
     const std::vector<std::string>& misuses() const { return misuses_; }
 
     // UsbOps
@@ -114,6 +115,7 @@ private:
     bool injectedFailure(UsbCall call, int* error);
     int record(UsbCall call, int device, int result);
     void misuse(const std::string& what);
+    int timedOut(UsbCall call, unsigned int timeoutMs);
     Device* findDevice(libusb_device* device);
     Handle* findHandle(libusb_device_handle* handle);
     bool contextUsable(libusb_context* context);

@@ -377,6 +377,37 @@ TEST(FakeUsb, FailedBulkTransferSetsTheCountOnlyWhenItRan)
     }
 }
 
+TEST(FakeUsb, UnansweredTransferWithoutATimeOutIsMisuse)
+{
+    // libusb takes a time-out of 0 as none: such a transfer would hang the caller.
+    FakeUsb usb;
+    auto script = usb_testing::printerDevice(kVendor, kProduct, "ABC123");
+    script.kernelDriverOn.clear();
+    script.controlAnswers[{0xA1, 0x34}] = FakeAnswer{LIBUSB_ERROR_TIMEOUT, {}};
+    script.bulkInAnswers[0x82] = {FakeAnswer{0, {1}}, FakeAnswer{LIBUSB_ERROR_TIMEOUT, {2, 3}}};
+    usb.addDevice(script);
+    OpenDevice open(usb);
+    ASSERT_EQ(usb.claimInterface(open.handle, 0), 0);
+    Bytes in(64, 0);
+    int transferred = -1;
+
+    EXPECT_EQ(usb.bulkTransfer(open.handle, 0x82, in.data(), 64, &transferred, 0), 0);
+    EXPECT_EQ(usb.bulkTransfer(open.handle, 0x01, in.data(), 64, &transferred, 0), 0);
+    EXPECT_EQ(usb.controlTransfer(open.handle, 0xA1, 0x34, 0, 0, in.data(), 8, 2000), LIBUSB_ERROR_TIMEOUT);
+    EXPECT_TRUE(usb.misuses().empty());
+
+    EXPECT_EQ(usb.bulkTransfer(open.handle, 0x82, in.data(), 64, &transferred, 0), LIBUSB_ERROR_TIMEOUT);
+    EXPECT_EQ(transferred, 2);
+    EXPECT_EQ(usb.bulkTransfer(open.handle, 0x82, in.data(), 64, &transferred, 0), LIBUSB_ERROR_TIMEOUT);
+    EXPECT_EQ(usb.controlTransfer(open.handle, 0xA1, 0x34, 0, 0, in.data(), 8, 0), LIBUSB_ERROR_TIMEOUT);
+    const std::vector<std::string> expected = {"bulk_transfer without a time-out never ends",
+                                               "bulk_transfer without a time-out never ends",
+                                               "control_transfer without a time-out never ends"};
+    EXPECT_EQ(usb.misuses(), expected);
+    usb.releaseInterface(open.handle, 0);
+    open.release();
+}
+
 TEST(FakeUsb, DeviceUsedAfterItsListWasFreedIsMisuse)
 {
     FakeUsb usb;
