@@ -11,6 +11,8 @@
 #       start cupsd, run COMMAND, stop cupsd; exits with COMMAND's status
 #   cups-testbed.sh add-queue NAME URI MODEL
 #       (inside run) create an enabled queue with a minimal PPD naming MODEL
+#   cups-testbed.sh remove-queue NAME
+#       (inside run) delete a queue
 #   cups-testbed.sh ppd MODEL FILE
 #       write the minimal PPD naming MODEL to FILE
 set -eu
@@ -23,6 +25,11 @@ cupsd_seconds=300
 die() {
     echo "cups-testbed: $*" >&2
     exit 2
+}
+
+need_test_cupsd() {
+    # The queue commands talk to whatever cupsd the CUPS client finds: only ours.
+    [ -e "$marker" ] || die "no test cupsd here: use $1 inside '$0 run'"
 }
 
 write_ppd() {
@@ -111,7 +118,7 @@ stop_cupsd() {
     kill -9 "$pid" 2>/dev/null || true
 }
 
-[ "$#" -ge 1 ] || die "usage: $0 run COMMAND... | add-queue NAME URI MODEL | ppd MODEL FILE"
+[ "$#" -ge 1 ] || die "usage: $0 run COMMAND... | add-queue NAME URI MODEL | remove-queue NAME | ppd MODEL FILE"
 command=$1
 shift
 case "$command" in
@@ -136,7 +143,7 @@ inside)
     ;;
 add-queue)
     [ "$#" -eq 3 ] || die "usage: $0 add-queue NAME URI MODEL"
-    [ -e "$marker" ] || die "no test cupsd here: use add-queue inside '$0 run'"
+    need_test_cupsd add-queue
     ppd=$(mktemp /tmp/cups-testbed-XXXXXX.ppd)
     write_ppd "$3" "$ppd"
     errors=$ppd.err
@@ -146,6 +153,11 @@ add-queue)
     [ "$status" -eq 0 ] || cat "$errors" >&2
     rm -f "$ppd" "$errors"
     [ "$status" -eq 0 ] || die "lpadmin refused queue $1"
+    ;;
+remove-queue)
+    [ "$#" -eq 1 ] || die "usage: $0 remove-queue NAME"
+    need_test_cupsd remove-queue
+    lpadmin -x "$1" || die "lpadmin could not remove queue $1"
     ;;
 ppd)
     [ "$#" -eq 2 ] || die "usage: $0 ppd MODEL FILE"

@@ -15,7 +15,7 @@ bool addCupsQueue(const std::string& name, const std::string& uri, const std::st
 
 bool removeCupsQueue(const std::string& name)
 {
-    return runProgram({"/usr/sbin/lpadmin", "-x", name}, 10000) == 0;
+    return runProgram({"/bin/sh", CUPS_TESTBED_SCRIPT, "remove-queue", name}, 10000) == 0;
 }
 
 }  // namespace testbed

@@ -11,7 +11,7 @@ namespace testbed {
 // (lpadmin -p name -E -v uri -P ppd); true when cupsd took it.
 bool addCupsQueue(const std::string& name, const std::string& uri, const std::string& model);
 
-// Removes a queue (lpadmin -x name).
+// Removes a queue (lpadmin -x name); like addCupsQueue, only on that cupsd.
 bool removeCupsQueue(const std::string& name);
 
 }  // namespace testbed

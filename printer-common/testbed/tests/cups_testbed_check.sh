@@ -55,11 +55,23 @@ LIST
 cmp -s lpstat.out lpstat.expected || fail "lpstat -v: $(cat lpstat.out)"
 
 # A second queue change is in printers.conf at once as well.
-lpadmin -x Q9
+"$testbed" remove-queue Q9
 ! grep -q '^<Printer Q9>' "$conf" || fail "deleted Q9 still in $conf"
 
 # The harness's inner step refuses to mount over the namespace it was called from.
 if sh "$testbed" inside true 2>/dev/null; then
     fail "inside ran in its caller's mount namespace"
 fi
+# Where no test cupsd runs (here: a bare /etc/cups), the queue commands refuse
+# before any CUPS client could reach another cupsd.
+for step in 'add-queue Q2 socket://127.0.0.5:9100 Other' 'remove-queue N1'; do
+    # shellcheck disable=SC2086 # the step's words are the arguments
+    if unshare --mount --propagation private sh -c 'mount -t tmpfs tmpfs /etc/cups && exec sh "$@"' refuse \
+        "$testbed" $step 2>refused.err; then
+        fail "$step ran without the test cupsd"
+    fi
+    grep -q 'no test cupsd here' refused.err || fail "$step: $(cat refused.err)"
+done
+block N1 | grep -q . || fail "N1 went with the refused removal"
+
 echo "cups test bed ok"
