@@ -35,6 +35,33 @@ libusb_device_descriptor deviceDescriptor(const FakeDevice& script)
     return descriptor;
 }
 
+const std::string* stringText(const FakeDevice& script, int index)
+{
+    const std::string* text = index == 1 ? &script.manufacturer
+                              : index == 2 ? &script.product
+                              : index == 3 ? &script.serialNumber
+                                           : nullptr;
+    return text == nullptr || text->empty() ? nullptr : text;
+}
+
+bool bulkEndpointReachable(const FakeDevice& script, const std::map<int, int>& currentSettings,
+                           const std::function<bool(int)>& mayUseInterface, std::uint8_t endpoint)
+{
+    if (script.configs.empty())
+        return false;
+    const auto& interfaces = script.configs[0].interfaces;
+    for (std::size_t i = 0; i < interfaces.size(); ++i) {
+        const auto current = currentSettings.find(static_cast<int>(i));
+        const std::size_t alt = current == currentSettings.end() ? 0 : static_cast<std::size_t>(current->second);
+        if (alt >= interfaces[i].altSettings.size() || !mayUseInterface(static_cast<int>(i)))
+            continue;
+        for (const FakeEndpoint& candidate : interfaces[i].altSettings[alt].endpoints)
+            if (candidate.address == endpoint)
+                return (candidate.attributes & 0x03) != LIBUSB_TRANSFER_TYPE_ISOCHRONOUS;
+    }
+    return false;
+}
+
 std::vector<std::uint8_t> descriptorBytes(const FakeDevice& script)
 {
     const auto word = [](std::vector<std::uint8_t>& out, std::uint16_t value) {

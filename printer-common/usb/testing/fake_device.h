@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -66,6 +67,15 @@ FakeDevice printerDevice(std::uint16_t vendorId, std::uint16_t productId, const 
 
 // The device descriptor of a device (string indexes 1, 2, 3 for the texts it has).
 libusb_device_descriptor deviceDescriptor(const FakeDevice& script);
+
+// The text of string descriptor `index`; null where the device has none.
+const std::string* stringText(const FakeDevice& script, int index);
+
+// Whether usbfs lets a bulk transfer reach `endpoint`: it is in the current
+// setting (by interface; absent: 0) of an interface the opener may use, and is
+// not isochronous (one to an interrupt endpoint runs as an interrupt transfer).
+bool bulkEndpointReachable(const FakeDevice& script, const std::map<int, int>& currentSettings,
+                           const std::function<bool(int)>& mayUseInterface, std::uint8_t endpoint);
 
 // The bytes a device gives for its descriptors: the device descriptor, then
 // each configuration with its interfaces, settings and endpoints, as Linux

@@ -209,10 +209,21 @@ const FakeInterface* FakeUsb::interfaceOf(const Device& device, int interfaceNum
     return &device.script.configs[0].interfaces[static_cast<std::size_t>(interfaceNumber)];
 }
 
-// Linux claims an interface on first use unless a kernel driver holds it.
+bool FakeUsb::claimedByOther(const Handle& handle, int interfaceNumber) const
+{
+    for (const auto& other : handles_)
+        if (other.second.get() != &handle && other.second->device == handle.device &&
+            other.second->claimed.count(interfaceNumber))
+            return true;
+    return false;
+}
+
+// Linux claims an interface on first use unless a kernel driver or another
+// handle holds it.
 bool FakeUsb::mayUseInterface(const Handle& handle, int interfaceNumber) const
 {
-    return handle.claimed.count(interfaceNumber) > 0 || handle.device->script.kernelDriverOn.count(interfaceNumber) == 0;
+    return handle.claimed.count(interfaceNumber) > 0 ||
+           (handle.device->script.kernelDriverOn.count(interfaceNumber) == 0 && !claimedByOther(handle, interfaceNumber));
 }
 
 int FakeUsb::init(libusb_context** context)
@@ -402,11 +413,8 @@ int FakeUsb::getStringDescriptorAscii(libusb_device_handle* handle, std::uint8_t
     if (found == nullptr || data == nullptr || length < 1 || index == 0)
         return record(UsbCall::GetStringDescriptorAscii, number, LIBUSB_ERROR_INVALID_PARAM);
     const FakeDevice& script = found->device->script;
-    const std::string* text = index == 1 ? &script.manufacturer
-                              : index == 2 ? &script.product
-                              : index == 3 ? &script.serialNumber
-                                           : nullptr;
-    if (text == nullptr || text->empty())
+    const std::string* text = stringText(script, index);
+    if (text == nullptr)
         return record(UsbCall::GetStringDescriptorAscii, number, LIBUSB_ERROR_PIPE);
     // libusb writes at most length - 1 characters and a NUL.
     const std::size_t count = std::min(text->size(), static_cast<std::size_t>(length - 1));
@@ -457,10 +465,8 @@ int FakeUsb::claimInterface(libusb_device_handle* handle, int interfaceNumber)
         return record(UsbCall::ClaimInterface, number, LIBUSB_ERROR_NOT_FOUND);
     if (found->device->script.kernelDriverOn.count(interfaceNumber))
         return record(UsbCall::ClaimInterface, number, LIBUSB_ERROR_BUSY);
-    for (const auto& other : handles_)
-        if (other.second.get() != found && other.second->device == found->device &&
-            other.second->claimed.count(interfaceNumber))
-            return record(UsbCall::ClaimInterface, number, LIBUSB_ERROR_BUSY);
+    if (claimedByOther(*found, interfaceNumber))
+        return record(UsbCall::ClaimInterface, number, LIBUSB_ERROR_BUSY);
     found->claimed.insert(interfaceNumber);
     return record(UsbCall::ClaimInterface, number, 0);
 }
@@ -563,22 +569,10 @@ int FakeUsb::bulkTransfer(libusb_device_handle* handle, unsigned char endpoint, 
     if (found == nullptr || length < 0 || (length > 0 && data == nullptr))
         return refuse(LIBUSB_ERROR_INVALID_PARAM);
 
-    // The endpoint must be in the current setting of an interface this handle may use.
-    bool reachable = false;
     const FakeDevice& script = found->device->script;
-    for (std::size_t i = 0; !reachable && !script.configs.empty() && i < script.configs[0].interfaces.size(); ++i) {
-        const auto& settings = script.configs[0].interfaces[i].altSettings;
-        const auto current = found->altSetting.find(static_cast<int>(i));
-        const std::size_t alt = current == found->altSetting.end() ? 0 : static_cast<std::size_t>(current->second);
-        if (alt >= settings.size() || !mayUseInterface(*found, static_cast<int>(i)))
-            continue;
-        for (const FakeEndpoint& candidate : settings[alt].endpoints)
-            if (candidate.address == endpoint &&
-                (candidate.attributes & 0x03) == LIBUSB_TRANSFER_TYPE_BULK)
-                reachable = true;
-    }
+    const auto mayUse = [&](int interfaceNumber) { return mayUseInterface(*found, interfaceNumber); };
     // usbfs refuses the URB; libusb reports an I/O error.
-    if (!reachable)
+    if (!bulkEndpointReachable(script, found->altSetting, mayUse, endpoint))
         return refuse(LIBUSB_ERROR_IO);
 
     if (!(endpoint & LIBUSB_ENDPOINT_IN)) {

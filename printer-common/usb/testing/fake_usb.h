@@ -120,6 +120,7 @@ private:
     Handle* findHandle(libusb_device_handle* handle);
     bool contextUsable(libusb_context* context);
     const FakeInterface* interfaceOf(const Device& device, int interfaceNumber) const;
+    bool claimedByOther(const Handle& handle, int interfaceNumber) const;
     bool mayUseInterface(const Handle& handle, int interfaceNumber) const;
 
     std::vector<std::unique_ptr<Device>> devices_;

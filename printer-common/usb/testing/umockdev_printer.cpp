@@ -66,11 +66,8 @@ std::vector<std::uint8_t> stringDescriptor(const FakeDevice& script, int index, 
     *found = true;
     if (index == 0)
         return {4, LIBUSB_DT_STRING, 0x09, 0x04};
-    const std::string* text = index == 1 ? &script.manufacturer
-                              : index == 2 ? &script.product
-                              : index == 3 ? &script.serialNumber
-                                           : nullptr;
-    if (text == nullptr || text->empty()) {
+    const std::string* text = stringText(script, index);
+    if (text == nullptr) {
         *found = false;
         return {};
     }
@@ -202,19 +199,8 @@ private:
 
     bool endpointReachable(std::uint8_t endpoint) const
     {
-        if (device_.script.configs.empty())
-            return false;
-        const auto& interfaces = device_.script.configs[0].interfaces;
-        for (std::size_t i = 0; i < interfaces.size(); ++i) {
-            const auto current = mine_.altSetting.find(static_cast<int>(i));
-            const std::size_t alt = current == mine_.altSetting.end() ? 0 : static_cast<std::size_t>(current->second);
-            if (alt >= interfaces[i].altSettings.size() || !mayUse(static_cast<int>(i)))
-                continue;
-            for (const FakeEndpoint& candidate : interfaces[i].altSettings[alt].endpoints)
-                if (candidate.address == endpoint)
-                    return true;
-        }
-        return false;
+        return bulkEndpointReachable(device_.script, mine_.altSetting, [this](int number) { return mayUse(number); },
+                                     endpoint);
     }
 
     // Answers the URB at once, or leaves it for libusb to discard at its time-out.

@@ -122,6 +122,11 @@ TEST(FakeUsb, KernelDriverAndOtherHandlesBlockTheClaim)
     libusb_device_handle* second = nullptr;
     ASSERT_EQ(usb.open(open.list[0], &second), 0);
     EXPECT_EQ(usb.claimInterface(second, 0), LIBUSB_ERROR_BUSY);
+    // Nor can it reach the interface's endpoints.
+    unsigned char frame[7] = {0xA5, 0x00, 0x04, 0x50, 0xE0, 0x74, 0x08};
+    int transferred = -1;
+    EXPECT_EQ(usb.bulkTransfer(second, 0x01, frame, sizeof frame, &transferred, 3000), LIBUSB_ERROR_IO);
+    EXPECT_EQ(usb.bulkTransfer(open.handle, 0x01, frame, sizeof frame, &transferred, 3000), 0);
     usb.close(second);
 
     EXPECT_EQ(usb.releaseInterface(open.handle, 0), 0);

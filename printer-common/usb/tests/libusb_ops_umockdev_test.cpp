@@ -149,6 +149,10 @@ const std::vector<Step>& steps()
         {"frame out", [](UsbOps& u, libusb_device_handle* h, Bytes& seen) {
              return bulk(u, h, 0x01, {0xA5, 0x00, 0x04, 0x50, 0xE0, 0x74, 0x08}, seen);
          }},
+        {"bulk to interrupt endpoint",
+         [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return bulk(u, h, 0x04, {6}, seen); }},
+        {"bulk to isochronous endpoint",
+         [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return bulk(u, h, 0x05, {6}, seen); }},
         {"answer in", [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return bulk(u, h, 0x82, Bytes(64), seen); }},
         {"answer too long", [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return bulk(u, h, 0x82, Bytes(8), seen); }},
         {"stall in", [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return bulk(u, h, 0x82, Bytes(64), seen); }},
@@ -170,6 +174,8 @@ FakeDevice scriptedPrinter()
 {
     FakeDevice script = usb_testing::printerDevice(kVendor, 0x5A03, "ABC123456789");
     script.product.clear();
+    script.configs[0].interfaces[0].altSettings[0].endpoints.push_back({0x04, LIBUSB_TRANSFER_TYPE_INTERRUPT, 64});
+    script.configs[0].interfaces[0].altSettings[0].endpoints.push_back({0x05, LIBUSB_TRANSFER_TYPE_ISOCHRONOUS, 64});
     usb_testing::FakeAltSetting second;
     second.endpoints = {{0x03, LIBUSB_TRANSFER_TYPE_BULK, 64}, {0x84, LIBUSB_TRANSFER_TYPE_BULK, 64}};
     script.configs[0].interfaces[0].altSettings.push_back(second);
@@ -235,6 +241,7 @@ TEST(LibusbOpsUnderUmockdev, FakeAndRealLibusbGiveTheSameResults)
     }
     EXPECT_EQ(bed.bulkOutData(0, 0x01), fake.bulkOutData(0, 0x01));
     EXPECT_EQ(bed.bulkOutData(0, 0x03), fake.bulkOutData(0, 0x03));
+    EXPECT_EQ(bed.bulkOutData(0, 0x04), fake.bulkOutData(0, 0x04));
     EXPECT_TRUE(bed.claimedInterfaces(0).empty());
     EXPECT_FALSE(bed.kernelDriverOn(0, 0));
 }
