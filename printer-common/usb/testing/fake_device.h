@@ -68,6 +68,9 @@ FakeDevice printerDevice(std::uint16_t vendorId, std::uint16_t productId, const 
 // The device descriptor of a device (string indexes 1, 2, 3 for the texts it has).
 libusb_device_descriptor deviceDescriptor(const FakeDevice& script);
 
+// A string descriptor holds at most this many characters of its text.
+inline constexpr std::size_t kMaxStringCharacters = 126;
+
 // The text of string descriptor `index`; null where the device has none.
 const std::string* stringText(const FakeDevice& script, int index);
 

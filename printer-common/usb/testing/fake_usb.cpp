@@ -416,9 +416,12 @@ int FakeUsb::getStringDescriptorAscii(libusb_device_handle* handle, std::uint8_t
     const std::string* text = stringText(script, index);
     if (text == nullptr)
         return record(UsbCall::GetStringDescriptorAscii, number, LIBUSB_ERROR_PIPE);
-    // libusb writes at most length - 1 characters and a NUL.
-    const std::size_t count = std::min(text->size(), static_cast<std::size_t>(length - 1));
-    std::memcpy(data, text->data(), count);
+    // libusb writes at most length - 1 characters and a NUL, '?' for each
+    // character outside ASCII.
+    const std::size_t count =
+        std::min({text->size(), kMaxStringCharacters, static_cast<std::size_t>(length - 1)});
+    for (std::size_t i = 0; i < count; ++i)
+        data[i] = static_cast<unsigned char>((*text)[i]) < 0x80 ? static_cast<unsigned char>((*text)[i]) : '?';
     data[count] = 0;
     return record(UsbCall::GetStringDescriptorAscii, number, static_cast<int>(count));
 }

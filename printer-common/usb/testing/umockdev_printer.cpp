@@ -71,7 +71,7 @@ std::vector<std::uint8_t> stringDescriptor(const FakeDevice& script, int index, 
         *found = false;
         return {};
     }
-    const std::size_t count = std::min<std::size_t>(text->size(), 126);
+    const std::size_t count = std::min(text->size(), kMaxStringCharacters);
     std::vector<std::uint8_t> bytes = {static_cast<std::uint8_t>(2 + 2 * count), LIBUSB_DT_STRING};
     for (std::size_t i = 0; i < count; ++i) {
         bytes.push_back(static_cast<std::uint8_t>((*text)[i]));

@@ -124,6 +124,12 @@ const std::vector<Step>& steps()
              seen.insert(seen.end(), text, text + sizeof text);
              return result;
          }},
+        {"long manufacturer", [](UsbOps& u, libusb_device_handle* h, Bytes& seen) {
+             unsigned char text[255] = {};
+             const int result = u.getStringDescriptorAscii(h, 1, text, sizeof text);
+             seen.insert(seen.end(), text, text + sizeof text);
+             return result;
+         }},
         {"missing string", [](UsbOps& u, libusb_device_handle* h, Bytes&) {
              unsigned char text[8] = {};
              return u.getStringDescriptorAscii(h, 2, text, sizeof text);
@@ -172,8 +178,9 @@ const std::vector<Step>& steps()
 
 FakeDevice scriptedPrinter()
 {
-    FakeDevice script = usb_testing::printerDevice(kVendor, 0x5A03, "ABC123456789");
+    FakeDevice script = usb_testing::printerDevice(kVendor, 0x5A03, "AB\xC4" "123456789");
     script.product.clear();
+    script.manufacturer = std::string(200, 'M');
     script.configs[0].interfaces[0].altSettings[0].endpoints.push_back({0x04, LIBUSB_TRANSFER_TYPE_INTERRUPT, 64});
     script.configs[0].interfaces[0].altSettings[0].endpoints.push_back({0x05, LIBUSB_TRANSFER_TYPE_ISOCHRONOUS, 64});
     usb_testing::FakeAltSetting second;
