@@ -96,7 +96,8 @@ start_cupsd() {
     echo $! >"$state/cupsd.pid"
     : >"$marker"
     tries=0
-    until lpstat -r 2>/dev/null | grep -q 'is running'; do
+    # Its answer is read in English whatever the caller's language.
+    until LC_ALL=C lpstat -r 2>/dev/null | grep -q 'is running'; do
         tries=$((tries + 1))
         if [ "$tries" -gt 100 ] || ! kill -0 "$(cat "$state/cupsd.pid")" 2>/dev/null; then
             show_errors

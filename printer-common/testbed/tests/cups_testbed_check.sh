@@ -45,7 +45,7 @@ for queue in Q1:'Taliro TX 560MDW' N1:'Taliro TX 560PDN' Q9:'Other Laser 9'; do
     grep -qxF "*NickName: \"$model\"" "$ppd" || fail "$ppd nick name is not $model"
 done
 
-lpstat -v >lpstat.out
+LC_ALL=C lpstat -v >lpstat.out
 cat >lpstat.expected <<'LIST'
 device for N1: socket://127.0.0.2:9100
 device for Q$(touch${IFS}ran): socket://127.0.0.4:9100
