@@ -95,8 +95,14 @@ int runProgram(const std::vector<std::string>& argv, int timeoutMs, std::string*
     std::string text;
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            break;
         pollfd wait{pipeFds[0], POLLIN, 0};
-        if (left <= 0 || poll(&wait, 1, static_cast<int>(left)) == 0)
+        const int ready = poll(&wait, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        // Reading only what poll reported keeps the time-out.
+        if (ready <= 0)
             break;
         char chunk[4096];
         const ssize_t got = read(pipeFds[0], chunk, sizeof chunk);
