@@ -46,10 +46,6 @@ public:
     {
         return libusb_claim_interface(handle, interfaceNumber);
     }
-    int setInterfaceAltSetting(libusb_device_handle* handle, int interfaceNumber, int altSetting) override
-    {
-        return libusb_set_interface_alt_setting(handle, interfaceNumber, altSetting);
-    }
     int releaseInterface(libusb_device_handle* handle, int interfaceNumber) override
     {
         return libusb_release_interface(handle, interfaceNumber);

@@ -31,7 +31,6 @@ public:
     virtual int kernelDriverActive(libusb_device_handle* handle, int interfaceNumber) = 0;
     virtual int detachKernelDriver(libusb_device_handle* handle, int interfaceNumber) = 0;
     virtual int claimInterface(libusb_device_handle* handle, int interfaceNumber) = 0;
-    virtual int setInterfaceAltSetting(libusb_device_handle* handle, int interfaceNumber, int altSetting) = 0;
     virtual int releaseInterface(libusb_device_handle* handle, int interfaceNumber) = 0;
 
     virtual int controlTransfer(libusb_device_handle* handle, std::uint8_t requestType, std::uint8_t request,

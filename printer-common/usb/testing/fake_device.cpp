@@ -44,18 +44,17 @@ const std::string* stringText(const FakeDevice& script, int index)
     return text == nullptr || text->empty() ? nullptr : text;
 }
 
-bool bulkEndpointReachable(const FakeDevice& script, const std::map<int, int>& currentSettings,
-                           const std::function<bool(int)>& mayUseInterface, std::uint8_t endpoint)
+bool bulkEndpointReachable(const FakeDevice& script, const std::function<bool(int)>& mayUseInterface,
+                           std::uint8_t endpoint)
 {
     if (script.configs.empty())
         return false;
+    // Nothing selects another alternate setting, so each interface runs its first.
     const auto& interfaces = script.configs[0].interfaces;
     for (std::size_t i = 0; i < interfaces.size(); ++i) {
-        const auto current = currentSettings.find(static_cast<int>(i));
-        const std::size_t alt = current == currentSettings.end() ? 0 : static_cast<std::size_t>(current->second);
-        if (alt >= interfaces[i].altSettings.size() || !mayUseInterface(static_cast<int>(i)))
+        if (interfaces[i].altSettings.empty() || !mayUseInterface(static_cast<int>(i)))
             continue;
-        for (const FakeEndpoint& candidate : interfaces[i].altSettings[alt].endpoints)
+        for (const FakeEndpoint& candidate : interfaces[i].altSettings[0].endpoints)
             if (candidate.address == endpoint)
                 return (candidate.attributes & 0x03) != LIBUSB_TRANSFER_TYPE_ISOCHRONOUS;
     }

@@ -77,8 +77,8 @@ const std::string* stringText(const FakeDevice& script, int index);
 // Whether usbfs lets a bulk transfer reach `endpoint`: it is in the current
 // setting (by interface; absent: 0) of an interface the opener may use, and is
 // not isochronous (one to an interrupt endpoint runs as an interrupt transfer).
-bool bulkEndpointReachable(const FakeDevice& script, const std::map<int, int>& currentSettings,
-                           const std::function<bool(int)>& mayUseInterface, std::uint8_t endpoint);
+bool bulkEndpointReachable(const FakeDevice& script, const std::function<bool(int)>& mayUseInterface,
+                           std::uint8_t endpoint);
 
 // The bytes a device gives for its descriptors: the device descriptor, then
 // each configuration with its interfaces, settings and endpoints, as Linux

@@ -22,7 +22,6 @@ struct FakeUsb::DeviceList {
 struct FakeUsb::Handle {
     Device* device = nullptr;
     std::set<int> claimed;
-    std::map<int, int> altSetting;  // by interface; absent: 0
 };
 
 // A configuration descriptor with the arrays it points into.
@@ -62,8 +61,6 @@ const char* usbCallName(UsbCall call)
         return "detach_kernel_driver";
     case UsbCall::ClaimInterface:
         return "claim_interface";
-    case UsbCall::SetInterfaceAltSetting:
-        return "set_interface_alt_setting";
     case UsbCall::ReleaseInterface:
         return "release_interface";
     case UsbCall::ControlTransfer:
@@ -474,23 +471,6 @@ int FakeUsb::claimInterface(libusb_device_handle* handle, int interfaceNumber)
     return record(UsbCall::ClaimInterface, number, 0);
 }
 
-int FakeUsb::setInterfaceAltSetting(libusb_device_handle* handle, int interfaceNumber, int altSetting)
-{
-    Handle* found = findHandle(handle);
-    const int number = found ? found->device->number : -1;
-    int error = 0;
-    if (injectedFailure(UsbCall::SetInterfaceAltSetting, &error))
-        return record(UsbCall::SetInterfaceAltSetting, number, error);
-    if (found == nullptr)
-        return record(UsbCall::SetInterfaceAltSetting, number, LIBUSB_ERROR_INVALID_PARAM);
-    const FakeInterface* iface = interfaceOf(*found->device, interfaceNumber);
-    if (found->claimed.count(interfaceNumber) == 0 || iface == nullptr || altSetting < 0 ||
-        static_cast<std::size_t>(altSetting) >= iface->altSettings.size())
-        return record(UsbCall::SetInterfaceAltSetting, number, LIBUSB_ERROR_NOT_FOUND);
-    found->altSetting[interfaceNumber] = altSetting;
-    return record(UsbCall::SetInterfaceAltSetting, number, 0);
-}
-
 int FakeUsb::releaseInterface(libusb_device_handle* handle, int interfaceNumber)
 {
     Handle* found = findHandle(handle);
@@ -504,7 +484,6 @@ int FakeUsb::releaseInterface(libusb_device_handle* handle, int interfaceNumber)
         misuse("release of unclaimed interface " + std::to_string(interfaceNumber));
         return record(UsbCall::ReleaseInterface, number, LIBUSB_ERROR_NOT_FOUND);
     }
-    found->altSetting.erase(interfaceNumber);
     return record(UsbCall::ReleaseInterface, number, 0);
 }
 
@@ -575,7 +554,7 @@ int FakeUsb::bulkTransfer(libusb_device_handle* handle, unsigned char endpoint, 
     const FakeDevice& script = found->device->script;
     const auto mayUse = [&](int interfaceNumber) { return mayUseInterface(*found, interfaceNumber); };
     // usbfs refuses the URB; libusb reports an I/O error.
-    if (!bulkEndpointReachable(script, found->altSetting, mayUse, endpoint))
+    if (!bulkEndpointReachable(script, mayUse, endpoint))
         return refuse(LIBUSB_ERROR_IO);
 
     if (!(endpoint & LIBUSB_ENDPOINT_IN)) {

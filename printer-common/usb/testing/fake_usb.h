@@ -33,7 +33,6 @@ enum class UsbCall {
     KernelDriverActive,
     DetachKernelDriver,
     ClaimInterface,
-    SetInterfaceAltSetting,
     ReleaseInterface,
     ControlTransfer,
     BulkTransfer,
@@ -97,7 +96,6 @@ public:
     int kernelDriverActive(libusb_device_handle* handle, int interfaceNumber) override;
     int detachKernelDriver(libusb_device_handle* handle, int interfaceNumber) override;
     int claimInterface(libusb_device_handle* handle, int interfaceNumber) override;
-    int setInterfaceAltSetting(libusb_device_handle* handle, int interfaceNumber, int altSetting) override;
     int releaseInterface(libusb_device_handle* handle, int interfaceNumber) override;
     int controlTransfer(libusb_device_handle* handle, std::uint8_t requestType, std::uint8_t request,
                         std::uint16_t value, std::uint16_t index, unsigned char* data, std::uint16_t length,

@@ -24,7 +24,6 @@ struct UmockdevPrinter::Device {
     // One per open device file, as the kernel keeps them; gone with the file.
     struct Opening {
         std::set<int> claimed;
-        std::map<int, int> altSetting;
         // URBs by their address in the client: completed ones wait to be
         // reaped, unanswered ones until libusb discards them at its time-out.
         std::deque<gulong> completed;
@@ -141,17 +140,6 @@ public:
                 resolve(arg, sizeof(unsigned int))->data));
             if (mine_.claimed.erase(number) == 0)
                 return complete(client, -1, EINVAL);
-            mine_.altSetting.erase(number);
-            return complete(client, 0, 0);
-        }
-        case USBDEVFS_SETINTERFACE: {
-            const auto* set = reinterpret_cast<const usbdevfs_setinterface*>(
-                resolve(arg, sizeof(usbdevfs_setinterface))->data);
-            const int number = static_cast<int>(set->interface);
-            if (!interfaceExists(number) ||
-                set->altsetting >= device_.script.configs[0].interfaces[static_cast<std::size_t>(number)].altSettings.size())
-                return complete(client, -1, EINVAL);
-            mine_.altSetting[number] = static_cast<int>(set->altsetting);
             return complete(client, 0, 0);
         }
         case USBDEVFS_SUBMITURB:
@@ -199,8 +187,7 @@ private:
 
     bool endpointReachable(std::uint8_t endpoint) const
     {
-        return bulkEndpointReachable(device_.script, mine_.altSetting, [this](int number) { return mayUse(number); },
-                                     endpoint);
+        return bulkEndpointReachable(device_.script, [this](int number) { return mayUse(number); }, endpoint);
     }
 
     // Answers the URB at once, or leaves it for libusb to discard at its time-out.

@@ -166,10 +166,8 @@ const std::vector<Step>& steps()
              return bulk(u, h, 0x82, Bytes(64), seen, 200);
          }},
         {"missing endpoint", [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return bulk(u, h, 0x02, {1}, seen); }},
-        {"second setting", [](UsbOps& u, libusb_device_handle* h, Bytes&) { return u.setInterfaceAltSetting(h, 0, 1); }},
-        {"old endpoint gone", [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return bulk(u, h, 0x01, {1}, seen); }},
-        {"new endpoint", [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return bulk(u, h, 0x03, {4, 5}, seen); }},
-        {"missing setting", [](UsbOps& u, libusb_device_handle* h, Bytes&) { return u.setInterfaceAltSetting(h, 0, 2); }},
+        {"endpoint of the second setting",
+         [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return bulk(u, h, 0x03, {4, 5}, seen); }},
         {"release", [](UsbOps& u, libusb_device_handle* h, Bytes&) { return u.releaseInterface(h, 0); }},
         {"release again", [](UsbOps& u, libusb_device_handle* h, Bytes&) { return u.releaseInterface(h, 0); }},
     };
