@@ -40,12 +40,6 @@ block 7 0
 block 1 5
 )";
 
-template <size_t Size>
-void copyText(char (&target)[Size], const std::string& text)
-{
-    std::snprintf(target, Size, "%s", text.c_str());
-}
-
 class DaemonTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -73,18 +67,11 @@ protected:
 
     static int32_t firstDevice(ScanClient& client)
     {
-        USBFindDevReq request;
-        zeroRecord(request);
-        request.vid = 0x2f7a;
-        request.pid = 0x5a01;
-        request.compareWithPID = 1;
         int32_t count = 0;
-        USBFindDevRes device;
-        EXPECT_TRUE(client.sendRequest(USB_FIND_DEV, request));
-        EXPECT_TRUE(client.receiveReply(count));
+        std::vector<USBFindDevRes> devices;
+        EXPECT_TRUE(client.findDevices(0x2f7a, 0x5a01, true, count, devices));
         EXPECT_EQ(count, 1);
-        EXPECT_TRUE(client.receiveReply(device));
-        return device.fd;
+        return devices.empty() ? -1 : devices[0].fd;
     }
 
     static USBScanStartRes startUsbScan(ScanClient& client, int32_t devfd)
@@ -348,13 +335,8 @@ hang
     const std::string tenthJob = base + "0_0.tmp";
     for (const std::string& path : {otherJob, tenthJob, kScanDir + "scanApp.conf", base + "_7.tmp"})
         writeWholeFile(path, "keep?");
-    USBScanAbortReq abort;
-    zeroRecord(abort);
-    abort.devfd = devfd;
-    copyText(abort.fileName, base);
-    ASSERT_TRUE(client.sendRequest(USB_SCAN_ABORT, abort));
     int32_t reply = -1;
-    ASSERT_TRUE(client.receiveReply(reply));
+    ASSERT_TRUE(client.abortUsbScan(devfd, base, reply));
     EXPECT_EQ(reply, 0);
     // By the time of the reply the job's process has ended and its pages are gone.
     EXPECT_FALSE(processExists(jobs[0]));
@@ -364,9 +346,9 @@ hang
     EXPECT_EQ(left, (std::set<std::string>{otherJob, tenthJob, kScanDir + "scanApp.conf",
                                            kScanDir + "taliro_scan_info.log", kScanDir + "taliro_scan_err.log"}));
     // A second abort has no job to end and still answers.
-    copyText(abort.fileName, "/");
-    ASSERT_TRUE(client.sendRequest(USB_SCAN_ABORT, abort));
-    EXPECT_EQ(toHex(client.receiveUntilQuiet(300)), "00000000");
+    ASSERT_TRUE(client.abortUsbScan(devfd, "/", reply));
+    EXPECT_EQ(reply, 0);
+    EXPECT_EQ(toHex(client.receiveUntilQuiet(300)), "");
     std::set<std::string> stillLeft;
     for (const auto& entry : std::filesystem::directory_iterator(kScanDir))
         stillLeft.insert(entry.path().string());
@@ -393,13 +375,8 @@ hang
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(startUsbScan(client, devfd).result, 3);
 
-    USBScanAbortReq abort;
-    zeroRecord(abort);
-    abort.devfd = devfd;
-    copyText(abort.fileName, base);
-    ASSERT_TRUE(client.sendRequest(USB_SCAN_ABORT, abort));
     int32_t reply = -1;
-    ASSERT_TRUE(client.receiveReply(reply));
+    ASSERT_TRUE(client.abortUsbScan(devfd, base, reply));
     EXPECT_EQ(reply, 0);
     EXPECT_FALSE(processExists(jobs[0]));
     EXPECT_FALSE(std::filesystem::exists(base + "_0.tmp"));

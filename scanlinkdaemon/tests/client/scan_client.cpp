@@ -1,4 +1,5 @@
 #include "scan_client.h"
+#include "scanner_transports.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -126,4 +127,33 @@ std::string toHex(const std::vector<uint8_t>& bytes)
         text += digits;
     }
     return text;
+}
+
+bool ScanClient::findDevices(int32_t vid, int32_t pid, bool comparePid, int32_t& count,
+                             std::vector<USBFindDevRes>& devices)
+{
+    USBFindDevReq request;
+    zeroRecord(request);
+    request.vid = vid;
+    request.pid = pid;
+    request.compareWithPID = comparePid;
+    devices.clear();
+    if (!sendRequest(USB_FIND_DEV, request) || !receiveReply(count) || count > kMaxListedDevices)
+        return false;
+    for (int32_t i = 0; i < count; ++i) {
+        USBFindDevRes device;
+        if (!receiveReply(device))
+            return false;
+        devices.push_back(device);
+    }
+    return true;
+}
+
+bool ScanClient::abortUsbScan(int32_t devfd, const std::string& base, int32_t& result)
+{
+    USBScanAbortReq request;
+    zeroRecord(request);
+    request.devfd = devfd;
+    copyText(request.fileName, base);
+    return sendRequest(USB_SCAN_ABORT, request) && receiveReply(result);
 }

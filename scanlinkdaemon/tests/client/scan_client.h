@@ -48,6 +48,13 @@ public:
     // True when the daemon closed the connection (end of stream within timeoutMs).
     bool closedByPeer(int timeoutMs);
 
+    // Command 0: the count the daemon answers (-1 without a USB bus) and the
+    // device records after it. False when the exchange breaks or the count is
+    // beyond what a daemon lists.
+    bool findDevices(int32_t vid, int32_t pid, bool comparePid, int32_t& count, std::vector<USBFindDevRes>& devices);
+    // Command 6: aborts the USB job whose page files begin with `base`.
+    bool abortUsbScan(int32_t devfd, const std::string& base, int32_t& result);
+
 private:
     int fd_ = -1;
 };
@@ -61,3 +68,12 @@ std::vector<uint8_t> recordBytes(const Record& record)
 }
 
 std::string toHex(const std::vector<uint8_t>& bytes);
+
+// Copies text into a wire string, cut to fit and NUL-terminated.
+template <size_t Size>
+void copyText(char (&target)[Size], const std::string& text)
+{
+    const size_t length = text.size() < Size ? text.size() : Size - 1;
+    text.copy(target, length);
+    target[length] = '\0';
+}

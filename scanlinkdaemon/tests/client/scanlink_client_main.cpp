@@ -30,12 +30,6 @@ const char kUsage[] =
 
 long number(const char* text) { return std::strtol(text, nullptr, 0); }
 
-template <size_t Size>
-void copyText(char (&target)[Size], const char* text)
-{
-    std::snprintf(target, Size, "%s", text);
-}
-
 SettingInfo settings(char** arg)
 {
     SettingInfo info;
@@ -91,26 +85,20 @@ bool run(ScanClient& client, const std::string& command, int argc, char** arg)
         return client.sendRequest(number, request) && printResult(client);
     };
     if (command == "find" && argc >= 2) {
-        USBFindDevReq request;
-        zeroRecord(request);
-        request.vid = static_cast<int32_t>(number(arg[0]));
-        request.pid = static_cast<int32_t>(number(arg[1]));
-        request.compareWithPID = argc > 2 && number(arg[2]) != 0;
         int32_t count = 0;
-        if (!client.sendRequest(USB_FIND_DEV, request) || !client.receiveReply(count))
-            return false;
+        std::vector<USBFindDevRes> devices;
+        const bool received = client.findDevices(static_cast<int32_t>(number(arg[0])),
+                                                 static_cast<int32_t>(number(arg[1])), argc > 2 && number(arg[2]) != 0,
+                                                 count, devices);
         std::printf("count %d\n", count);
-        for (int32_t i = 0; i < count; ++i) {
-            USBFindDevRes device;
-            if (!client.receiveReply(device))
-                return false;
+        for (USBFindDevRes& device : devices) {
             terminateWireString(device.Manufacturer);
             terminateWireString(device.Product);
             terminateWireString(device.SerialNumber);
             std::printf("fd %d vid 0x%04x pid 0x%04x \"%s\" \"%s\" \"%s\"\n", device.fd, device.vid, device.pid,
                         device.Manufacturer, device.Product, device.SerialNumber);
         }
-        return true;
+        return received;
     }
     if (command == "open" && argc == 1)
         return plain(USB_OPEN_DEV);
@@ -137,11 +125,11 @@ bool run(ScanClient& client, const std::string& command, int argc, char** arg)
         return reply.result != 0 || printRecords<USBScanRecordRes>(client);
     }
     if (command == "usb-abort" && argc == 2) {
-        USBScanAbortReq request;
-        zeroRecord(request);
-        request.devfd = static_cast<int32_t>(number(arg[0]));
-        copyText(request.fileName, arg[1]);
-        return client.sendRequest(USB_SCAN_ABORT, request) && printResult(client);
+        int32_t result = 0;
+        if (!client.abortUsbScan(static_cast<int32_t>(number(arg[0])), arg[1], result))
+            return false;
+        std::printf("result %d\n", result);
+        return true;
     }
     if (command == "lock" && argc == 7) {
         USBScanLockReq request;

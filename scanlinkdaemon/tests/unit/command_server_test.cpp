@@ -52,20 +52,12 @@ protected:
 
     std::vector<int32_t> listDevices(int vid, int pid, bool comparePid)
     {
-        USBFindDevReq request;
-        zeroRecord(request);
-        request.vid = vid;
-        request.pid = pid;
-        request.compareWithPID = comparePid;
         int32_t count = -2;
-        EXPECT_TRUE(client.sendRequest(USB_FIND_DEV, request));
-        EXPECT_TRUE(client.receiveReply(count));
+        std::vector<USBFindDevRes> devices;
+        EXPECT_TRUE(client.findDevices(vid, pid, comparePid, count, devices));
         std::vector<int32_t> fds;
-        for (int32_t i = 0; i < count; ++i) {
-            USBFindDevRes device;
-            EXPECT_TRUE(client.receiveReply(device));
+        for (const USBFindDevRes& device : devices)
             fds.push_back(device.fd);
-        }
         return fds;
     }
 
@@ -75,17 +67,14 @@ protected:
 TEST_F(CommandServerTest, ListsDevicesOfTheVendorOrOfTheProductWithTheirStrings)
 {
     start();
-    USBFindDevReq request;
-    zeroRecord(request);
-    request.vid = 0x2f7a;
-    ASSERT_TRUE(client.sendRequest(USB_FIND_DEV, request));
     int32_t count = 0;
-    ASSERT_TRUE(client.receiveReply(count));
+    std::vector<USBFindDevRes> devices;
+    ASSERT_TRUE(client.findDevices(0x2f7a, 0, false, count, devices));
     ASSERT_EQ(count, 2);
     const char* const products[] = {"Q804", "Q805"};
-    for (const char* product : products) {
-        USBFindDevRes device;
-        ASSERT_TRUE(client.receiveReply(device));
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const USBFindDevRes& device = devices[i];
+        const char* product = products[i];
         EXPECT_EQ(device.vid, 0x2f7a);
         EXPECT_STREQ(device.Manufacturer, "Taliro");
         EXPECT_STREQ(device.Product, product);
@@ -116,16 +105,11 @@ TEST_F(CommandServerTest, DeviceStringsAreSentNulTerminatedAndReopenComparesThem
     ASSERT_TRUE(usb.load(kScript, error)) << error;
     ServerFixture::start(kScript, "", &usb);
     const std::string full(kUsbStringSize - 1, 'S');
-    USBFindDevReq find;
-    zeroRecord(find);
-    find.vid = 0x2f7a;
-    ASSERT_TRUE(client.sendRequest(USB_FIND_DEV, find));
     int32_t count = 0;
-    ASSERT_TRUE(client.receiveReply(count));
+    std::vector<USBFindDevRes> devices;
+    ASSERT_TRUE(client.findDevices(0x2f7a, 0, false, count, devices));
     ASSERT_EQ(count, 2);
-    for (int32_t i = 0; i < count; ++i) {
-        USBFindDevRes device;
-        ASSERT_TRUE(client.receiveReply(device));
+    for (const USBFindDevRes& device : devices) {
         for (const char* text : {device.Manufacturer, device.Product, device.SerialNumber})
             EXPECT_EQ(std::string(text, kUsbStringSize), full + '\0');
     }

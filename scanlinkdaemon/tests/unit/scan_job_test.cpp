@@ -17,16 +17,11 @@ class ScanJobTest : public ServerFixture {
 protected:
     int32_t firstDevice()
     {
-        USBFindDevReq request;
-        zeroRecord(request);
-        request.vid = 0x2f7a;
         int32_t count = 0;
-        USBFindDevRes device;
-        EXPECT_TRUE(client.sendRequest(USB_FIND_DEV, request));
-        EXPECT_TRUE(client.receiveReply(count));
+        std::vector<USBFindDevRes> devices;
+        EXPECT_TRUE(client.findDevices(0x2f7a, 0, false, count, devices));
         EXPECT_EQ(count, 1);
-        EXPECT_TRUE(client.receiveReply(device));
-        return device.fd;
+        return devices.empty() ? -1 : devices[0].fd;
     }
 
     // Starts a USB scan and gives the start reply's result and base.

@@ -21,12 +21,6 @@
 // The pid that names the jobs of the served connection.
 inline constexpr int kConnectionPid = 4711;
 
-template <size_t Size>
-void copyText(char (&target)[Size], const std::string& text)
-{
-    std::snprintf(target, Size, "%s", text.c_str());
-}
-
 class ServerFixture : public ::testing::Test {
 protected:
     // Loads the script and serves the client; page files go to scanDir, by
