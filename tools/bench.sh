@@ -7,7 +7,7 @@ sh "$top/tools/install-deps.sh"
 
 build="$top/build-bench"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALIRO_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)"
+cmake --build "$build" -j "${TALIRO_JOBS:-$(nproc)}"
 for bench in "$build"/bench/*; do
     [ -x "$bench" ] || continue
     echo "== $(basename "$bench")"
