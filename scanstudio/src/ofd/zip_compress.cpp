@@ -1,0 +1,143 @@
+#include "zip_compress.h"
+
+#include "file_routines.h"
+
+#include <minizip/zip.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace zip {
+
+namespace {
+
+constexpr std::size_t kBlock = 1 << 16;
+constexpr int kNameAttempts = 32;
+
+// Writes the file's content into the open entry; an empty file writes nothing.
+bool WriteInZipFile(zipFile archive, const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::vector<char> block(kBlock);
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = read(fd, block.data(), block.size());
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        if (zipWriteInFileInZip(archive, block.data(), static_cast<unsigned>(got)) != ZIP_OK) {
+            ok = false;
+            break;
+        }
+    }
+    close(fd);
+    return ok;
+}
+
+bool add_entry(zipFile archive, const std::string& name, const std::string& path)
+{
+    zip_fileinfo info{};
+    if (zipOpenNewFileInZip(archive, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, 0, 0) != ZIP_OK)
+        return false;
+    const bool written = WriteInZipFile(archive, path);
+    return zipCloseFileInZip(archive) == ZIP_OK && written;
+}
+
+// A new empty file beside `target` for the package to be written into.
+std::string create_temporary_beside(const std::string& target)
+{
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string path = target + "." + helper::random_hex_bytes(4) + ".part";
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            close(fd);
+            return path;
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    return {};
+}
+
+// Writes the entries (zip name, file path) into a new package at zip_path.
+int write_package(const std::vector<std::pair<std::string, std::string>>& entries, const std::string& zip_path)
+{
+    const std::string temporary = create_temporary_beside(zip_path);
+    if (temporary.empty())
+        return -1;
+    zipFile archive = zipOpen(temporary.c_str(), APPEND_STATUS_CREATE);
+    bool ok = archive != nullptr;
+    for (std::size_t i = 0; ok && i < entries.size(); ++i)
+        ok = add_entry(archive, entries[i].first, entries[i].second);
+    if (archive != nullptr)
+        ok = zipClose(archive, nullptr) == ZIP_OK && ok;
+    if (ok && std::rename(temporary.c_str(), zip_path.c_str()) == 0)
+        return 0;
+    unlink(temporary.c_str());
+    return -1;
+}
+
+}  // namespace
+
+void EnumDirFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>& names)
+{
+    DIR* listing = opendir(folder.c_str());
+    if (listing == nullptr)
+        return;
+    while (const dirent* entry = readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + "/" + name;
+        struct stat info{};
+        if (lstat(path.c_str(), &info) != 0)
+            continue;
+        if (S_ISDIR(info.st_mode))
+            EnumDirFiles(path, prefix + "/" + name, names);
+        else if (S_ISREG(info.st_mode))
+            names.push_back(prefix + "/" + name);
+    }
+    closedir(listing);
+}
+
+int zip_compress(const std::string& source, const std::string& zip_path, bool strip_root)
+{
+    std::string path = source;
+    if (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    struct stat info{};
+    if (stat(path.c_str(), &info) != 0)
+        return 0;
+    const std::size_t slash = path.rfind('/');
+    if (S_ISREG(info.st_mode))
+        return write_package({{path.substr(slash == std::string::npos ? 0 : slash + 1), path}}, zip_path);
+    if (!S_ISDIR(info.st_mode))
+        return 0;
+
+    const std::string parent = slash == std::string::npos ? "." : path.substr(0, slash);
+    const std::string folder_name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::vector<std::string> names;
+    EnumDirFiles(path, folder_name, names);
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const std::string& name : names) {
+        const std::string file = parent + "/" + name;
+        entries.emplace_back(strip_root ? name.substr(name.find('/') + 1) : name, file);
+    }
+    return write_package(entries, zip_path);
+}
+
+}  // namespace zip
