@@ -1,6 +1,17 @@
 #include "absent_transports.h"
 
-int AbsentUsbScanner::findDevices(int, int, bool, VURO_USB_DEV*, int) { return -1; }
+#include <dirent.h>
+
+int AbsentUsbScanner::findDevices(int, int, bool, VURO_USB_DEV*, int)
+{
+    for (const char* busFolder : {"/dev/bus/usb", "/proc/bus/usb"}) {
+        if (DIR* folder = opendir(busFolder)) {
+            closedir(folder);
+            return 0;
+        }
+    }
+    return -1;
+}
 void AbsentUsbScanner::describeDevice(const VURO_USB_DEV& device, USBFindDevRes& record) { record.fd = device.fd; }
 int AbsentUsbScanner::init(int) { return kSaneGood; }
 void AbsentUsbScanner::closeDevice(int) {}

@@ -1,8 +1,9 @@
 #pragma once
 
 // Stand-in transports of the shipped daemon until the USB and network
-// transports are built in: no USB bus can be opened and no network scanner
-// answers, so every device request fails with an I/O error.
+// transports are built in: a listing finds the USB bus folders but opens no
+// device in them, and no network scanner answers, so every device request
+// fails with an I/O error.
 
 #include "scanner_transports.h"
 

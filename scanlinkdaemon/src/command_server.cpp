@@ -64,6 +64,17 @@ void copyFileName(char (&target)[kFileNameSize], const std::string& name)
     std::snprintf(target, sizeof target, "%s", name.c_str());
 }
 
+// The first four bytes of the HTTP requests a browser or a proxy sends, compared as bytes.
+bool beginsHttpRequest(const int32_t& command)
+{
+    static const char* const kHttpWords[] = {"GET ", "POST", "PUT ", "HEAD", "OPTI", "DELE", "PATC", "CONN"};
+    for (const char* word : kHttpWords) {
+        if (std::memcmp(&command, word, sizeof command) == 0)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 CommandServer::CommandServer(int clientFd, UsbScanner& usb, NetworkScanner& network, DataProcessRunner& dataProcess,
@@ -81,7 +92,7 @@ CommandServer::~CommandServer()
 
 void CommandServer::run()
 {
-    for (;;) {
+    for (bool first = true;; first = false) {
         int32_t command = 0;
         // SIGQUIT interrupts the wait for the next command and ends the connection like a disconnect.
         const bool received = flag && waitForInput(clientFd_) == InputWait::Ready &&
@@ -89,6 +100,10 @@ void CommandServer::run()
         if (!received || !flag) {
             logQuitSignal();
             logInfo("[TaliroScanSDK] pid:%d DISCONNECT FROM SERVER\n", pid_);
+            return;
+        }
+        if (first && beginsHttpRequest(command)) {
+            logError("[TaliroScanSDK] pid:%d HTTP request, conn closed\n", pid_);
             return;
         }
         logInfo("[TaliroScanSDK] pid:%d recv scanCommandType %d\n", pid_, command);

@@ -25,6 +25,8 @@ public:
     CommandServer& operator=(const CommandServer&) = delete;
 
     // Serves requests until the client closes, a receive fails or SIGQUIT came.
+    // A connection whose first four bytes begin an HTTP request is closed at
+    // once (no client sends them: commands are 0 to 19).
     void run();
 
 private:

@@ -1,61 +1,129 @@
 #include "daemon_log.h"
 
+#include "daemon_files.h"
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
-FILE* outFile = nullptr;
-FILE* errFile = nullptr;
+// A rotation or a name that changes under a line is followed this often before the line is dropped.
+constexpr int kWriteAttempts = 4;
 
-std::string infoLogPath(const std::string& scanDir) { return scanDir + "taliro_scan_info.log"; }
-std::string errorLogPath(const std::string& scanDir) { return scanDir + "taliro_scan_err.log"; }
+struct Log {
+    explicit Log(const char* fileName) : name(fileName) {}
 
-void closeLogs()
+    const char* name;
+    std::string path;
+    int fd = -1;
+
+    void close()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+    std::string previousCopy() const { return path + ".1"; }
+};
+
+Log infoLog{"taliro_scan_info.log"};
+Log errorLog{"taliro_scan_err.log"};
+
+void lockFile(int fd, int operation)
 {
-    if (outFile)
-        std::fclose(outFile);
-    if (errFile)
-        std::fclose(errFile);
-    outFile = errFile = nullptr;
+    while (flock(fd, operation) != 0 && errno == EINTR) {
+    }
 }
 
-void empty(const std::string& path)
+bool namesThisFile(const std::string& path, int fd, off_t& size)
 {
-    if (FILE* file = std::fopen(path.c_str(), "wb"))
-        std::fclose(file);
+    struct stat own {}, named {};
+    if (fstat(fd, &own) != 0 || lstat(path.c_str(), &named) != 0)
+        return false;
+    size = own.st_size;
+    return own.st_ino == named.st_ino && own.st_dev == named.st_dev;
 }
 
-void writeLine(FILE* stream, const char* format, va_list args)
+// Appends one line under the file's lock. Another process may have turned the
+// file into the previous copy since this one opened it: the name is followed first.
+void writeLine(Log& log, const char* text, size_t length)
 {
-    if (!stream)
+    for (int attempt = 0; attempt < kWriteAttempts && log.fd >= 0; ++attempt) {
+        lockFile(log.fd, LOCK_EX);
+        off_t size = 0;
+        if (!namesThisFile(log.path, log.fd, size)) {
+            log.close();
+            log.fd = openForAppend(log.path);
+            continue;
+        }
+        if (size > 0 && static_cast<size_t>(size) + length > kLogBound) {
+            // Still locked: a process that waits for this file finds the new one at its name.
+            rename(log.path.c_str(), log.previousCopy().c_str());
+            log.close();
+            log.fd = openForAppend(log.path);
+            continue;
+        }
+        [[maybe_unused]] const ssize_t written = write(log.fd, text, length);
+        lockFile(log.fd, LOCK_UN);
         return;
-    std::vfprintf(stream, format, args);
-    std::fflush(stream);
+    }
+}
+
+void writeFormatted(Log& log, const char* format, va_list args)
+{
+    if (log.fd < 0)
+        return;
+    char line[1024];
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(line, sizeof line, format, args);
+    if (length >= 0 && static_cast<size_t>(length) < sizeof line) {
+        writeLine(log, line, static_cast<size_t>(length));
+    } else if (length > 0) {
+        std::vector<char> longLine(static_cast<size_t>(length) + 1);
+        std::vsnprintf(longLine.data(), longLine.size(), format, again);
+        writeLine(log, longLine.data(), static_cast<size_t>(length));
+    }
+    va_end(again);
+}
+
+void setPaths(const std::string& scanDir)
+{
+    for (Log* log : {&infoLog, &errorLog}) {
+        log->close();
+        log->path = scanDir + log->name;
+    }
 }
 
 }  // namespace
 
 void VuroInitDbg(const std::string& scanDir)
 {
-    closeLogs();
-    empty(infoLogPath(scanDir));
-    empty(errorLogPath(scanDir));
-    VuroReopenDbg(scanDir);
+    setPaths(scanDir);
+    for (Log* log : {&infoLog, &errorLog}) {
+        unlink(log->previousCopy().c_str());
+        log->fd = createFileAnew(log->path, O_APPEND);
+    }
 }
 
 void VuroReopenDbg(const std::string& scanDir)
 {
-    closeLogs();
-    outFile = std::fopen(infoLogPath(scanDir).c_str(), "ab+");
-    errFile = std::fopen(errorLogPath(scanDir).c_str(), "ab+");
+    setPaths(scanDir);
+    for (Log* log : {&infoLog, &errorLog})
+        log->fd = openForAppend(log->path);
 }
 
 void logInfo(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    writeLine(outFile, format, args);
+    writeFormatted(infoLog, format, args);
     va_end(args);
 }
 
@@ -63,6 +131,6 @@ void logError(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    writeLine(errFile, format, args);
+    writeFormatted(errorLog, format, args);
     va_end(args);
 }

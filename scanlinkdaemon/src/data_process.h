@@ -2,6 +2,8 @@
 
 // Creates and ends the data process of a scan job.
 
+#include "held_fork.h"
+
 #include <functional>
 #include <string>
 
@@ -36,7 +38,5 @@ private:
     void forget();
 
     std::string scanDir_;
-    int dataProcPid_ = 0;
-    int pidFd_ = -1;
-    int releaseFd_ = -1;
+    HeldChild child_;
 };

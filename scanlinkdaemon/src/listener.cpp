@@ -2,10 +2,12 @@
 
 #include "connection_process.h"
 #include "daemon_log.h"
+#include "held_fork.h"
 #include "quit_signal.h"
 #include "scan_protocol.h"
 #include "socket_io.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -54,14 +57,55 @@ void pauseAfterShortage()
     nanosleep(&pause, nullptr);
 }
 
+// The connection processes alive, each held by its process descriptor. SIGCHLD
+// is ignored, so an ended process is known by its descriptor turning readable.
+class ConnectionProcesses {
+public:
+    bool full() const { return pidFds_.size() >= static_cast<size_t>(kMaxConnectionProcesses); }
+    void add(int pidFd) { pidFds_.push_back(pidFd); }
+
+    // The listening socket first, then one entry per process.
+    std::vector<pollfd> waitEntries(int listenFd) const
+    {
+        std::vector<pollfd> entries{{listenFd, POLLIN, 0}};
+        for (int pidFd : pidFds_)
+            entries.push_back({pidFd, POLLIN, 0});
+        return entries;
+    }
+
+    // Forgets the processes whose entries (from waitEntries) report their end.
+    void forgetEnded(const std::vector<pollfd>& entries)
+    {
+        for (size_t i = 1; i < entries.size(); ++i) {
+            if (entries[i].revents == 0)
+                continue;
+            close(entries[i].fd);
+            pidFds_.erase(std::find(pidFds_.begin(), pidFds_.end(), entries[i].fd));
+        }
+    }
+
+    // A connection process keeps none of them.
+    void closeAll()
+    {
+        for (int pidFd : pidFds_)
+            close(pidFd);
+        pidFds_.clear();
+    }
+
+private:
+    std::vector<int> pidFds_;
+};
+
 }  // namespace
 
 int mainProc(UsbScanner& usb, NetworkScanner& network, const std::string& scanDir)
 {
     VuroInitDbg(scanDir);
     const int listenFd = openListeningSocket();
+    ConnectionProcesses connections;
     while (flag) {
-        const InputWait wait = waitForInput(listenFd);
+        std::vector<pollfd> entries = connections.waitEntries(listenFd);
+        const InputWait wait = waitForInput(entries.data(), entries.size());
         if (wait == InputWait::Interrupted) {
             logQuitSignal();
             logError("[TaliroScanSDK] accept err\n");
@@ -72,6 +116,10 @@ int mainProc(UsbScanner& usb, NetworkScanner& network, const std::string& scanDi
             pauseAfterShortage();
             continue;
         }
+        // Ended processes first, so their slots are free for the connections that wait.
+        connections.forgetEnded(entries);
+        if (entries[0].revents == 0)
+            continue;
         const int clientFd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (clientFd < 0) {
             const int error = errno;
@@ -82,20 +130,29 @@ int mainProc(UsbScanner& usb, NetworkScanner& network, const std::string& scanDi
                 pauseAfterShortage();
             continue;
         }
+        if (connections.full()) {
+            logError("[TaliroScanSDK] %d connections open, conn closed\n", kMaxConnectionProcesses);
+            close(clientFd);
+            continue;
+        }
         fcntl(clientFd, F_SETFL, fcntl(clientFd, F_GETFL) & ~O_NONBLOCK);
-        const pid_t pid = fork();
-        if (pid < 0) {
+        HeldChild child = forkHeld();
+        if (child.pid < 0) {
             logError("[TaliroScanSDK] fork pro err\n");
-        } else if (pid == 0) {
+        } else if (child.pid == 0) {
             close(listenFd);
+            connections.closeAll();
             runConnectionProcess(clientFd, usb, network, scanDir);
         } else {
-            logInfo("[TaliroScanSDK] new conn pid:%d\n", static_cast<int>(pid));
+            connections.add(child.pidFd);
+            releaseChild(child);
+            logInfo("[TaliroScanSDK] new conn pid:%d\n", static_cast<int>(child.pid));
         }
         close(clientFd);
     }
     logQuitSignal();
     logInfo("[TaliroScanSDK] parent pro exit\n");
     close(listenFd);
+    connections.closeAll();
     return 0;
 }

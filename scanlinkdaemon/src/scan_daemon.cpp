@@ -8,9 +8,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -38,6 +40,25 @@ void pointStandardStreamsAtNull()
         close(null);
 }
 
+// Whatever the starting program left open (a terminal, a pipe, a file) is not
+// the daemon's and is not passed on to its connection and data processes.
+void closeInheritedDescriptors()
+{
+    if (close_range(3, ~0U, 0) == 0)
+        return;
+    std::vector<int> open;
+    if (DIR* folder = opendir("/proc/self/fd")) {
+        while (const dirent* entry = readdir(folder)) {
+            const int fd = std::atoi(entry->d_name);
+            if (fd > 2 && fd != dirfd(folder))
+                open.push_back(fd);
+        }
+        closedir(folder);
+    }
+    for (int fd : open)
+        close(fd);
+}
+
 void create_daemon()
 {
     signal(SIGTTOU, SIG_IGN);
@@ -51,6 +72,7 @@ void create_daemon()
     [[maybe_unused]] const int changed = chdir("/");
     std::fflush(stdout);
     pointStandardStreamsAtNull();
+    closeInheritedDescriptors();
     umask(0);
     signal(SIGCHLD, SIG_IGN);
 }

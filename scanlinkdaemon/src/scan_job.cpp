@@ -1,16 +1,15 @@
 #include "scan_job.h"
 
 #include "daemon_log.h"
+#include "daemon_files.h"
 #include "page_files.h"
+#include "retry_transfer.h"
 #include "scan_protocol.h"
 #include "socket_io.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-
-constexpr int kWriteTries = 11;
 
 struct JobTexts {
     const char* openFailedRecordNotSent;
@@ -57,13 +56,8 @@ bool sendRecord(JobKind kind, int clientFd, int32_t st, int32_t fileIndex, int32
 // a client that reads the page after this block's record sees all of it.
 bool appendPayload(int pageFd, const uint8_t* data, size_t size)
 {
-    size_t written = 0;
-    for (int tries = 0; written < size && tries < kWriteTries; ++tries) {
-        const ssize_t result = write(pageFd, data + written, size - written);
-        if (result > 0)
-            written += static_cast<size_t>(result);
-    }
-    return written == size;
+    return transferWithRetry(data, size,
+                             [pageFd](const char* first, size_t count) { return write(pageFd, first, count); });
 }
 
 void closePage(int& pageFd)
@@ -95,7 +89,7 @@ int runScanJob(JobKind kind, BlockSource& source, int clientFd, const std::strin
 
         if (status == SCAN_STATUS_BEGIN_OF_PAGE) {
             closePage(pageFd);
-            pageFd = open(pageFileName(base, pagesOpened).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+            pageFd = createFileAnew(pageFileName(base, pagesOpened));
             if (pageFd < 0) {
                 if (!sendRecord(kind, clientFd, SCAN_STATUS_OPERATION_CONTINUOUS, fileIndex, 0, kSaneAccessDenied))
                     logError("%s", texts.openFailedRecordNotSent);

@@ -1,14 +1,13 @@
 #include "socket_io.h"
 
+#include "retry_transfer.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <poll.h>
 #include <sys/socket.h>
 
 namespace {
-
-constexpr int kSendTries = 11;
 
 // The process's signal mask without SIGQUIT: the mask during a wait.
 sigset_t maskDuringWait()
@@ -20,30 +19,39 @@ sigset_t maskDuringWait()
 }
 
 // poll() for input with SIGQUIT let through; >0 ready, 0 timed out, <0 error (errno set).
+int pollInput(pollfd* entries, size_t count, const timespec* timeout)
+{
+    for (size_t i = 0; i < count; ++i)
+        entries[i].events = POLLIN;
+    const sigset_t mask = maskDuringWait();
+    return ppoll(entries, count, timeout, &mask);
+}
+
 int pollInput(int fd, const timespec* timeout)
 {
     pollfd entry{fd, POLLIN, 0};
-    const sigset_t mask = maskDuringWait();
-    return ppoll(&entry, 1, timeout, &mask);
+    return pollInput(&entry, 1, timeout);
 }
 
 }  // namespace
 
 ssize_t serverTcpSendWithRetry(int fd, const void* buffer, size_t n, int flags)
 {
-    const char* bytes = static_cast<const char*>(buffer);
-    size_t sent = 0;
-    for (int tries = 0; sent < n && tries < kSendTries; ++tries) {
-        const ssize_t result = send(fd, bytes + sent, n - sent, flags);
-        if (result > 0)
-            sent += static_cast<size_t>(result);
-    }
-    return sent == n ? static_cast<ssize_t>(n) : -1;
+    const bool sent = transferWithRetry(buffer, n, [&](const char* first, size_t count) {
+        return send(fd, first, count, flags);
+    });
+    return sent ? static_cast<ssize_t>(n) : -1;
 }
 
 InputWait waitForInput(int fd)
 {
-    if (pollInput(fd, nullptr) > 0)
+    pollfd entry{fd, POLLIN, 0};
+    return waitForInput(&entry, 1);
+}
+
+InputWait waitForInput(pollfd* entries, size_t count)
+{
+    if (pollInput(entries, count, nullptr) > 0)
         return InputWait::Ready;
     return errno == EINTR ? InputWait::Interrupted : InputWait::Failed;
 }

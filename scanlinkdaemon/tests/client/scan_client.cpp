@@ -95,14 +95,28 @@ bool ScanClient::receiveBytes(void* bytes, size_t size, int timeoutMs)
     return true;
 }
 
-std::vector<uint8_t> ScanClient::receiveUntilQuiet(int quietMs)
+bool ScanClient::checkpoint(int timeoutMs)
 {
+    const USBCommonReq request{-1};
+    int32_t reply = -1;
+    return sendRequest(USB_CLOSE_DEV, request) && receiveReply(reply, timeoutMs) && reply == 0;
+}
+
+std::vector<uint8_t> ScanClient::restUntilClosed(bool& closed, int timeoutMs)
+{
+    shutdown(fd_, SHUT_WR);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::vector<uint8_t> bytes;
     uint8_t buffer[4096];
-    while (waitReadable(fd_, quietMs)) {
+    closed = false;
+    while (waitReadable(fd_, millisecondsLeft(deadline))) {
         const ssize_t got = recv(fd_, buffer, sizeof buffer, 0);
-        if (got <= 0)
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            closed = true;
             break;
+        }
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
     return bytes;
@@ -113,7 +127,9 @@ bool ScanClient::closedByPeer(int timeoutMs)
     if (!waitReadable(fd_, timeoutMs))
         return false;
     char byte;
-    return recv(fd_, &byte, 1, MSG_PEEK) == 0;
+    const ssize_t got = recv(fd_, &byte, 1, MSG_PEEK);
+    // A peer that closes with unread bytes resets the connection.
+    return got == 0 || (got < 0 && errno == ECONNRESET);
 }
 
 std::string toHex(const std::vector<uint8_t>& bytes)

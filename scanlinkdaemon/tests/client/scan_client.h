@@ -43,9 +43,15 @@ public:
     {
         return receiveBytes(&reply, sizeof reply, timeoutMs);
     }
-    // Everything that arrives until the connection stays quiet for quietMs.
-    std::vector<uint8_t> receiveUntilQuiet(int quietMs);
-    // True when the daemon closed the connection (end of stream within timeoutMs).
+    // Sends a request whose reply never varies (closing a descriptor this
+    // connection did not open: int 0) and reads it. True when the next four
+    // bytes were that reply: a reply sent where none was due shows here as a
+    // wrong or late reply, or in the exact reads that follow.
+    bool checkpoint(int timeoutMs = 5000);
+    // Ends the sending side and receives what still comes until the daemon
+    // closes the connection; false in `closed` when it did not within timeoutMs.
+    std::vector<uint8_t> restUntilClosed(bool& closed, int timeoutMs = 5000);
+    // True when the daemon closed the connection (end of stream or reset within timeoutMs).
     bool closedByPeer(int timeoutMs);
 
     // Command 0: the count the daemon answers (-1 without a USB bus) and the

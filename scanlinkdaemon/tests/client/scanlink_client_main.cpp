@@ -26,7 +26,7 @@ const char kUsage[] =
     "  tcp-adf|tcp-props <ip>               (16, 17)\n"
     "  reopen <devfd> <vid> <pid> <serial>  (18)\n"
     "  delete <path>                        (19, no reply)\n"
-    "  raw <hex bytes>                      send bytes, print what comes back within 1 s\n";
+    "  raw <hex bytes>                      send bytes, print what comes back until the daemon closes\n";
 
 long number(const char* text) { return std::strtol(text, nullptr, 0); }
 
@@ -235,8 +235,9 @@ bool run(ScanClient& client, const std::string& command, int argc, char** arg)
         }
         if (!client.sendBytes(bytes.data(), bytes.size()))
             return false;
-        std::printf("%s\n", toHex(client.receiveUntilQuiet(1000)).c_str());
-        return true;
+        bool closed = false;
+        std::printf("%s\n", toHex(client.restUntilClosed(closed, 60000)).c_str());
+        return closed;
     }
     std::fputs(kUsage, stderr);
     std::exit(2);

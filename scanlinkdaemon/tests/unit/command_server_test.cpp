@@ -4,6 +4,7 @@
 #include "server_fixture.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
@@ -46,9 +47,6 @@ protected:
             return "(no complete reply)";
         return toHex(bytes);
     }
-
-    // Nothing more arrives.
-    std::string rest() { return toHex(client.receiveUntilQuiet(100)); }
 
     std::vector<int32_t> listDevices(int vid, int pid, bool comparePid)
     {
@@ -234,7 +232,6 @@ TEST_P(ShortRecordTest, ShortRecordGetsNoReplyExceptReopenWhichAnswersIoError)
     const std::vector<uint8_t> shortRecord(GetParam().recordSize - 1, 0);
     ASSERT_TRUE(client.sendBytes(&GetParam().command, 4));
     ASSERT_TRUE(client.sendBytes(shortRecord.data(), shortRecord.size()));
-    shutdown(client.fd(), SHUT_WR);
     EXPECT_EQ(rest(), GetParam().reply);
 }
 
@@ -254,11 +251,58 @@ TEST_F(CommandServerTest, UndefinedCommandsAreIgnoredAndTheConnectionGoesOn)
     const int32_t undefined[] = {20, -1, 0x7fffffff, static_cast<int32_t>(0x80000000)};
     for (int32_t command : undefined)
         ASSERT_TRUE(client.sendBytes(&command, sizeof command));
-    EXPECT_EQ(rest(), "");
+    EXPECT_TRUE(client.checkpoint());
     USBCommonReq open{1};
     ASSERT_TRUE(client.sendRequest(USB_OPEN_DEV, open));
     EXPECT_EQ(reply(4), "00000000");
+    EXPECT_EQ(rest(), "");
 }
+
+struct FirstBytesCase {
+    const char* bytes;
+    bool afterACommand;  // sent after a first command of the connection
+    bool closes;
+};
+
+void PrintTo(const FirstBytesCase& c, std::ostream* out) { *out << '"' << c.bytes << '"'; }
+
+class FirstBytesTest : public CommandServerTest, public ::testing::WithParamInterface<FirstBytesCase> {};
+
+TEST_P(FirstBytesTest, ConnectionThatBeginsLikeAnHttpRequestIsClosedAtOnce)
+{
+    start();
+    const FirstBytesCase& c = GetParam();
+    if (c.afterACommand) {
+        ASSERT_TRUE(client.checkpoint());
+    }
+    ASSERT_TRUE(client.sendBytes(c.bytes, 4));
+    if (c.closes) {
+        // The rest of the request is never read as commands.
+        const std::string request = " / HTTP/1.1\r\nHost: 127.0.0.1:7003\r\n\r\n";
+        client.sendBytes(request.data(), request.size());
+        EXPECT_EQ(rest(), "");
+    } else {
+        // Any other first number is a command; an undefined one leaves the connection open.
+        EXPECT_TRUE(client.checkpoint());
+        EXPECT_EQ(rest(), "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, FirstBytesTest,
+    ::testing::Values(FirstBytesCase{"GET ", false, true}, FirstBytesCase{"POST", false, true},
+                      FirstBytesCase{"PUT ", false, true}, FirstBytesCase{"HEAD", false, true},
+                      FirstBytesCase{"OPTI", false, true}, FirstBytesCase{"DELE", false, true},
+                      FirstBytesCase{"PATC", false, true}, FirstBytesCase{"CONN", false, true},
+                      FirstBytesCase{"GETX", false, false}, FirstBytesCase{"get ", false, false},
+                      FirstBytesCase{" GET", false, false}, FirstBytesCase{"GET ", true, false},
+                      FirstBytesCase{"POST", true, false}),
+    [](const auto& info) {
+        std::string name;
+        for (const char* c = info.param.bytes; *c; ++c)
+            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+        return name + (info.param.afterACommand ? "Later" : "First");
+    });
 
 TEST_F(CommandServerTest, RecordSplitAcrossSegmentsIsReadWhole)
 {

@@ -45,19 +45,24 @@ protected:
         return {reply.result, reply.fileName};
     }
 
-    // The records that follow, as "st/fileIndex/dataSize/result" for USB jobs
-    // or "result/bufferLen/fileIndex/st" for network jobs.
-    std::vector<std::string> records()
+    // The records of the job up to its last one (the first whose result is not
+    // 0), as "st/fileIndex/dataSize/result" for USB jobs or
+    // "result/bufferLen/fileIndex/st" for network jobs; then nothing more came.
+    std::vector<std::string> records(JobKind kind)
     {
-        const std::vector<uint8_t> bytes = client.receiveUntilQuiet(100);
-        EXPECT_EQ(bytes.size() % 16, 0u);
         std::vector<std::string> result;
-        for (size_t at = 0; at + 16 <= bytes.size(); at += 16) {
+        for (;;) {
             int32_t fields[4];
-            std::memcpy(fields, bytes.data() + at, sizeof fields);
+            if (!client.receiveBytes(fields, sizeof fields, 2000)) {
+                ADD_FAILURE() << "the job ended without its last record";
+                break;
+            }
             result.push_back(std::to_string(fields[0]) + "/" + std::to_string(fields[1]) + "/" +
                              std::to_string(fields[2]) + "/" + std::to_string(fields[3]));
+            if ((kind == JobKind::Usb ? fields[3] : fields[0]) != kSaneGood)
+                break;
         }
+        EXPECT_TRUE(client.checkpoint());
         return result;
     }
 
@@ -86,7 +91,7 @@ TEST_F(ScanJobTest, TwoPageUsbJobWritesBothPagesAndCountsPagesInFileIndex)
     const auto [result, base0] = startUsbScan(firstDevice());
     EXPECT_EQ(result, 0);
     EXPECT_EQ(base0, base(0));
-    EXPECT_EQ(records(), (std::vector<std::string>{"9/0/0/0", "0/1/4096/0", "7/1/0/0", "9/1/0/0", "0/2/10/0",
+    EXPECT_EQ(records(JobKind::Usb), (std::vector<std::string>{"9/0/0/0", "0/1/4096/0", "7/1/0/0", "9/1/0/0", "0/2/10/0",
                                                    "7/2/0/0", "1/2/0/5"}));
     EXPECT_EQ(folder.names(), (std::set<std::string>{page(0, 0), page(0, 1)}));
     EXPECT_EQ(folder.read(page(0, 0)), std::string(4096, '\xAB'));
@@ -104,11 +109,11 @@ block 1 5
 )");
     const int32_t devfd = firstDevice();
     EXPECT_EQ(startUsbScan(devfd), std::make_pair(0, base(0)));
-    EXPECT_EQ(records(), (std::vector<std::string>{"9/0/0/0", "1/1/0/5"}));
+    EXPECT_EQ(records(JobKind::Usb), (std::vector<std::string>{"9/0/0/0", "1/1/0/5"}));
     EXPECT_EQ(startUsbScan(devfd), std::make_pair(3, base(1)));
-    EXPECT_EQ(records(), std::vector<std::string>{});
+    EXPECT_TRUE(client.checkpoint()) << "records of a job that did not run";
     EXPECT_EQ(startNetworkScan(), std::make_pair(0, base(2)));
-    EXPECT_EQ(records(), (std::vector<std::string>{"0/0/0/9", "5/0/1/1"}));
+    EXPECT_EQ(records(JobKind::Network), (std::vector<std::string>{"0/0/0/9", "5/0/1/1"}));
     EXPECT_EQ(folder.names(), (std::set<std::string>{page(0, 0), page(2, 0)}));
 }
 
@@ -128,7 +133,7 @@ TEST_P(NetworkFirstBlockTest, NetworkJobsFirstBlockAlwaysBeginsPageZero)
 {
     start(std::string("job\n") + GetParam().blocks);
     EXPECT_EQ(startNetworkScan().first, 0);
-    EXPECT_EQ(records(), GetParam().records);
+    EXPECT_EQ(records(JobKind::Network), GetParam().records);
     EXPECT_EQ(folder.names(), std::set<std::string>{page(0, 0)});
     EXPECT_EQ(folder.read(page(0, 0)), GetParam().page0);
 }
@@ -151,7 +156,7 @@ blockhex 0 0 44
 block 1 5
 )");
     startUsbScan(firstDevice());
-    EXPECT_EQ(records(), (std::vector<std::string>{"0/0/3/0", "9/0/0/0", "0/1/1/0", "1/1/0/5"}));
+    EXPECT_EQ(records(JobKind::Usb), (std::vector<std::string>{"0/0/3/0", "9/0/0/0", "0/1/1/0", "1/1/0/5"}));
     EXPECT_EQ(folder.names(), std::set<std::string>{page(0, 0)});
     EXPECT_EQ(folder.read(page(0, 0)), "D");
 }
@@ -160,9 +165,9 @@ TEST_F(ScanJobTest, PageFileThatCannotBeCreatedEndsTheJobWithAccessDenied)
 {
     start(kTwoPageJob, "/nonexistent-scan-folder/");
     startUsbScan(firstDevice());
-    EXPECT_EQ(records(), std::vector<std::string>{"0/0/0/11"});
+    EXPECT_EQ(records(JobKind::Usb), std::vector<std::string>{"0/0/0/11"});
     startNetworkScan();
-    EXPECT_EQ(records(), std::vector<std::string>{"11/0/0/0"});
+    EXPECT_EQ(records(JobKind::Network), std::vector<std::string>{"11/0/0/0"});
 }
 
 TEST_F(ScanJobTest, DataProcessThatCannotBeCreatedAnswersNoMemory)
@@ -172,7 +177,7 @@ TEST_F(ScanJobTest, DataProcessThatCannotBeCreatedAnswersNoMemory)
     const int32_t devfd = firstDevice();
     EXPECT_EQ(startUsbScan(devfd), std::make_pair(10, base(0)));
     EXPECT_EQ(startNetworkScan(), std::make_pair(10, base(1)));
-    EXPECT_EQ(records(), std::vector<std::string>{});
+    EXPECT_TRUE(client.checkpoint()) << "records of a job that did not run";
     EXPECT_TRUE(folder.names().empty());
 }
 
@@ -212,7 +217,10 @@ result netabort 9
             copyText(request.fileName, base(1));
             ASSERT_TRUE(client.sendRequest(c.command, request));
         }
-        EXPECT_EQ(toHex(client.receiveUntilQuiet(100)), c.reply);
+        std::vector<uint8_t> reply(4);
+        ASSERT_TRUE(client.receiveBytes(reply.data(), reply.size(), 2000));
+        EXPECT_EQ(toHex(reply), c.reply);
+        EXPECT_TRUE(client.checkpoint());
         EXPECT_EQ(dataProcess.stopped(), stopsBefore + 1);
         EXPECT_EQ(folder.names(), (std::set<std::string>{page(10, 0), "scanApp.conf"}));
     }
@@ -239,7 +247,7 @@ TEST_F(ScanJobTest, DeleteRemovesOnlyExactPageFilesAndNeverReplies)
     CmdDeleteFileReq unterminated;
     std::memset(unterminated.fileName, 'a', sizeof unterminated.fileName);
     ASSERT_TRUE(client.sendRequest(CMD_DELETE_FILE, unterminated));
-    EXPECT_EQ(toHex(client.receiveUntilQuiet(100)), "");
+    EXPECT_EQ(rest(), "");
     EXPECT_EQ(folder.names(), (std::set<std::string>{page(3, 1), "scanApp.conf", "taliroscandata_4711_3.tmp"}));
 }
 

@@ -37,7 +37,21 @@ protected:
         serverFd = pair[1];
         server = std::make_unique<CommandServer>(serverFd, usb ? *usb : scanner, scanner, dataProcess,
                                                  scanDir.empty() ? folder.dir() : scanDir, kConnectionPid);
-        serving = std::thread([this] { server->run(); });
+        // The connection ends with the server, as the connection process closes it.
+        serving = std::thread([this] {
+            server->run();
+            shutdown(serverFd, SHUT_RDWR);
+        });
+    }
+
+    // What the server still sends once the client has sent everything, up to
+    // the end of the connection, in hex.
+    std::string rest()
+    {
+        bool closed = false;
+        const std::string bytes = toHex(client.restUntilClosed(closed));
+        EXPECT_TRUE(closed) << "the server did not end the connection";
+        return bytes;
     }
 
     void TearDown() override
