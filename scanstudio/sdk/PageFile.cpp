@@ -1,11 +1,9 @@
 #include "PageFile.h"
 
+#include "WriteRetry.h"
+
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace {
-constexpr int kWriteAttempts = 11;
-}
 
 PageFile::~PageFile()
 {
@@ -37,10 +35,9 @@ bool PageFile::isOpen() const
 
 bool PageFile::write(const unsigned char *data, std::size_t length)
 {
-    std::size_t written = 0;
-    for (int attempt = 0; attempt < kWriteAttempts && written < length; ++attempt)
-        written += std::fwrite(data + written, 1, length - written, m_file);
-    return written == length;
+    return writeWithRetry(data, length, [this](const unsigned char *first, std::size_t count) {
+        return std::fwrite(first, 1, count, m_file);
+    });
 }
 
 bool PageFile::close()
