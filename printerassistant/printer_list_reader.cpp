@@ -1,0 +1,39 @@
+#include "printer_list_reader.h"
+
+#include "printer_files.h"
+
+#include <QFileInfo>
+#include <QSettings>
+#include <QTextCodec>
+
+#include <algorithm>
+
+QList<stPrinterInfo> GetPrinterInfo(const QString& installRoot)
+{
+    using namespace printer_files;
+
+    QList<stPrinterInfo> printers;
+    const QString path = PrinterListPath(installRoot);
+    if (!QFileInfo::exists(path))
+        return printers;
+
+    QSettings settings(path, QSettings::IniFormat);
+    settings.setIniCodec(kPrinterListCodec);
+    const int count = settings.value(QStringLiteral("%1/%2").arg(kMainGroup, kCountKey)).toInt();
+    const int groups = settings.childGroups().size();
+    const int taken = std::min({count, groups, kMaxListedPrinters});
+
+    for (int i = 0; i < taken; ++i) {
+        stPrinterInfo info;
+        InitStPrinterInfo(info);
+        settings.beginGroup(PrinterGroup(i));
+        info.strName = settings.value(kNameKey).toString();
+        info.strModel = settings.value(kModelKey).toString();
+        info.iConnectType = settings.value(kConnectTypeKey).toInt();
+        info.strPort = settings.value(kPortKey).toString();
+        info.strURI = settings.value(kUriKey).toString();
+        settings.endGroup();
+        printers.append(info);
+    }
+    return printers;
+}
