@@ -32,8 +32,16 @@ function(taliro_add_gtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-                         PROPERTIES ENVIRONMENT "${TALIRO_TEST_ENV}")
+    # The test environment goes in through env in front of the test (and of
+    # any emulator the caller set): gtest_discover_tests hands a list-valued
+    # ENVIRONMENT property on as separate arguments, which sets only its first
+    # variable.
+    get_target_property(emulator ${name} CROSSCOMPILING_EMULATOR)
+    if(NOT emulator)
+        set(emulator "")
+    endif()
+    set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR /usr/bin/env ${TALIRO_TEST_ENV} ${emulator})
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()
 
 # taliro_add_blackbox_test(<name> COMMAND <cmd...>)
