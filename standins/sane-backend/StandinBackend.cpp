@@ -218,6 +218,15 @@ void deliverPagePiece(SANE_Byte *data, SANE_Int maxLength, SANE_Int *length)
     }
 }
 
+// Three bytes a pixel; a scripted width whose line does not fit an int reports INT_MAX.
+SANE_Int bytesPerLine(SANE_Int pixelsPerLine)
+{
+    const long long bytes = static_cast<long long>(pixelsPerLine) * 3;
+    return bytes >= std::numeric_limits<SANE_Int>::min() && bytes <= std::numeric_limits<SANE_Int>::max()
+               ? static_cast<SANE_Int>(bytes)
+               : std::numeric_limits<SANE_Int>::max();
+}
+
 }  // namespace
 
 extern "C" {
@@ -298,7 +307,7 @@ SANE_Status sane_vuro_q804_get_parameters(SANE_Handle handle, SANE_Parameters *p
     params->last_frame = SANE_TRUE;
     params->pixels_per_line = g_scanner.script.reportWidth != standin::kUnset ? g_scanner.script.reportWidth : width;
     params->lines = g_scanner.script.reportHeight != standin::kUnset ? g_scanner.script.reportHeight : height;
-    params->bytes_per_line = params->pixels_per_line * 3;
+    params->bytes_per_line = bytesPerLine(params->pixels_per_line);
     params->depth = 8;
     return SANE_STATUS_GOOD;
 }

@@ -64,13 +64,13 @@ void Image_ResetBackcolor(QImage *image, QRgb colour, int frame)
     }
 }
 
-void Image_Fillborder(QImage *image, int millimetres, QRgb colour)
+void Image_Fillborder(QImage *image, int millimetres, QRgb)
 {
     if (image == nullptr || image->isNull())
         return;
     if (!is32Bit(*image))
         *image = image->convertToFormat(QImage::Format_ARGB32);
-    paintFrame(*image, frameWidth(*image, millimetres), colour);
+    paintFrame(*image, frameWidth(*image, millimetres), 0xFFFFFFFFu);
 }
 
 } // namespace ImageHelper

@@ -16,8 +16,8 @@ QRect Image_DetectMaxRect(const QImage *image, bool resetBackground);
 // ARGB32 first.
 void Image_ResetBackcolor(QImage *image, QRgb colour, int frame);
 
-// Paints a frame of `millimetres` in `colour` along the image's edges (the
-// page pipeline passes opaque white).
+// Paints an opaque white frame of `millimetres` along the image's edges,
+// whatever `colour` says: the frame is always white.
 void Image_Fillborder(QImage *image, int millimetres, QRgb colour);
 
 } // namespace ImageHelper

@@ -37,9 +37,11 @@ namespace {
 
 constexpr int kTextRowStep = 10;
 constexpr int kProbes = 50;
+// The text method's range of trial angles; an edge beyond it is no page edge.
+constexpr double kLargestEdgeAngle = 25.0 * M_PI / 180.0;
 
 // Measures the four edges with `skip`; an edge whose confidence fails
-// `keep` is discarded (all values 0).
+// `keep`, or whose angle lies beyond +-25 degrees, is discarded (all values 0).
 template <typename Keep>
 int measureEdges(SkewManager &manager, ImageData &data, int skip, Keep keep, Deskew::EdgeMeasure (&edges)[4])
 {
@@ -48,7 +50,7 @@ int measureEdges(SkewManager &manager, ImageData &data, int skip, Keep keep, Des
         Deskew::EdgeMeasure m;
         m.angle = manager.GetImageSkewAngle(data, kProbes, static_cast<SkewManager::EdgeType>(e), skip,
                                             &m.confidence, &m.spread);
-        const bool keeps = keep(m.confidence);
+        const bool keeps = keep(m.confidence) && std::fabs(m.angle) <= kLargestEdgeAngle;
         edges[e] = keeps ? m : Deskew::EdgeMeasure{};
         kept += keeps ? 1 : 0;
     }

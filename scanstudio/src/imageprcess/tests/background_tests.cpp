@@ -71,7 +71,7 @@ TEST(Whitening, PagesOfOtherByteOrdersAreConvertedFirst)
 
         QImage framed = original.convertToFormat(format);
         ImageHelper::Image_Fillborder(&framed, 3, red);
-        EXPECT_EQ(framed.pixel(0, 0), red) << format;
+        EXPECT_EQ(framed.pixel(0, 0), qRgb(255, 255, 255)) << format;
         EXPECT_EQ(framed.pixel(200, 250), original.pixel(200, 250)) << format;
     }
 }
@@ -136,7 +136,7 @@ TEST(Whitening, NullImageIsLeftAlone)
     EXPECT_TRUE(null.isNull());
 }
 
-TEST(Fillborder, PaintsTheFrameOfTheGivenWidth)
+TEST(Fillborder, PaintsAnOpaqueWhiteFrameOfTheGivenWidthWhateverTheColour)
 {
     struct Case
     {
@@ -146,7 +146,8 @@ TEST(Fillborder, PaintsTheFrameOfTheGivenWidth)
     } cases[] = {{100, 3, 11}, {300, 3, 35}, {300, 10, 118}, {5, 3, 1}, {300, 0, 1}};
     for (const Case &c : cases) {
         QImage page = TestPages::blank(400, 300, c.dpi, qRgb(0, 0, 0));
-        ImageHelper::Image_Fillborder(&page, c.millimetres, qRgb(255, 255, 255));
+        ImageHelper::Image_Fillborder(&page, c.millimetres, qRgba(255, 0, 0, 0));
+        EXPECT_EQ(page.pixel(0, 0), 0xFFFFFFFFu) << "all four bytes 255";
         EXPECT_EQ(page.pixel(c.pixels - 1, 150), qRgb(255, 255, 255)) << c.dpi << " " << c.millimetres;
         EXPECT_EQ(page.pixel(c.pixels, 150), qRgb(0, 0, 0)) << c.dpi << " " << c.millimetres;
         EXPECT_EQ(page.pixel(200, c.pixels - 1), qRgb(255, 255, 255)) << c.dpi << " " << c.millimetres;

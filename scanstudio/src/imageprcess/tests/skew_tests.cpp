@@ -332,6 +332,53 @@ TEST(EdgeChoice, MeasuresAgainWithSkipOneWhenFewerThanTwoEdgesRemain)
     EXPECT_NEAR(degrees(angle), -degrees(std::atan(0.1)), 1e-9);
 }
 
+TEST(EdgeChoice, EdgeBeyondTwentyFiveDegreesIsDiscardedInBothPasses)
+{
+    // Two lines a tenth off the vertical near the left edge (5.7 degrees) and
+    // two at -26.6 degrees near the right edge, both sure of themselves and
+    // equally long, so the right one would win. It lies beyond the text
+    // method's range and is discarded like an unsure edge; with the top and
+    // bottom edges at 63 degrees, fewer than two edges remain and the skip-1
+    // pass decides, where it is discarded again. Without the left lines no
+    // edge remains: no turn.
+    for (bool withLeftLines : {true, false}) {
+        DrawnEdges map(500, 500);
+        for (int y = 0; y < 500; ++y) {
+            if (withLeftLines) {
+                map.edgeAt(100 - (y / 10 - 25), y);
+                map.edgeAt(110 - (y / 10 - 25), y);
+            }
+            map.edgeAt(479 - (499 - y) / 2, y);
+            map.edgeAt(469 - (499 - y) / 2, y);
+        }
+        SkewManager manager;
+        double confidence = 0.0;
+        double spread = 0.0;
+        ASSERT_NEAR(degrees(manager.GetImageSkewAngle(map.data, 50, SkewManager::Right, 2, &confidence, &spread)),
+                    -26.565, 0.001);
+        ASSERT_EQ(confidence, 1.0);
+        double angle = 1.0;
+        EXPECT_TRUE(manager.GetSkewAngle(false, map.data, angle, 0));
+        EXPECT_NEAR(degrees(angle), withLeftLines ? degrees(std::atan(0.1)) : 0.0, 1e-9) << withLeftLines;
+    }
+}
+
+TEST(PictureSkew, PagesTurnedUpToTwelveDegreesNeverTakeAFarOffEdge)
+{
+    // Rectangles and text pages measured by the edge method, every second
+    // degree: whatever edge is picked, its angle stays in the text method's
+    // range. (Text pages used to give angles up to 84 degrees.)
+    for (int tilt = -12; tilt <= 12; tilt += 2) {
+        for (const QImage &page :
+             {TestPages::tiltedRectangle(300, 400, 75, tilt, 40), TestPages::textLines(800, 600, 100, tilt, 40)}) {
+            bool ok = false;
+            const double found = estimate(page, false, &ok);
+            EXPECT_TRUE(ok);
+            EXPECT_LE(std::fabs(found), 25.0) << page.width() << " x " << page.height() << " turned " << tilt;
+        }
+    }
+}
+
 TEST(EdgePoints, VotesChooseThePointsThatSetTheAngle)
 {
     // Points (depth, probe position) seen from the left edge. Two points vote
