@@ -14,7 +14,7 @@ libtiff-tools qpdf poppler-utils unzip zip img2pdf libxml2-utils
 socat iproute2 util-linux procps python3 locales
 cups cups-client cups-bsd
 umockdev libumockdev-dev
-xvfb x11-apps imagemagick
+xvfb xauth x11-apps imagemagick trayer xdotool
 "
 
 missing=""
