@@ -55,11 +55,19 @@ QTableWidgetItem* Cell(const QString& text)
 
 }  // namespace
 
+// The icon's resource lives in a static library, whose registration the
+// linker would otherwise drop.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(printerassistant);
+}
+
 PrinterAssistantWidget::PrinterAssistantWidget(QWidget* parent, const AssistantPaths& paths)
     : QWidget(parent)
     , ui(new Ui::PrinterAssistantWidget)
     , m_paths(paths)
 {
+    InitResources();
     ui->setupUi(this);
     setWindowIcon(QIcon(QString::fromLatin1(kIconPath)));
     if (DesktopWidth() > kDesignDesktopWidth) {

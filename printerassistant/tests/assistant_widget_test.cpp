@@ -71,6 +71,8 @@ TEST_F(AssistantWindow, LaysOutTheWindowTableAndTrayMenu)
     EXPECT_EQ(table->rowCount(), 0);
 
     EXPECT_EQ(widget->TrayIcon()->toolTip(), QStringLiteral("泰岚激光打印机助手"));
+    EXPECT_FALSE(widget->TrayIcon()->icon().pixmap(16, 16).isNull()) << "the icon is built in";
+    EXPECT_FALSE(widget->windowIcon().pixmap(16, 16).isNull());
     QStringList actions;
     for (const QAction* action : widget->TrayIcon()->contextMenu()->actions())
         actions.append(action->text());
