@@ -15,6 +15,7 @@ socat iproute2 util-linux procps python3 locales
 cups cups-client cups-bsd
 umockdev libumockdev-dev
 xvfb xauth x11-apps imagemagick trayer xdotool
+qttranslations5-l10n fonts-droid-fallback fonts-dejavu-core python3-fonttools
 "
 
 missing=""
@@ -31,3 +32,5 @@ fi
 
 # A decimal-comma locale for the tests that check number formatting.
 locale -a | grep -qx 'de_DE.utf8' || localedef -i de_DE -f UTF-8 de_DE.UTF-8
+# A Chinese locale for ScanStudio's translated texts.
+locale -a | grep -qx 'zh_CN.utf8' || localedef -i zh_CN -f UTF-8 zh_CN.UTF-8

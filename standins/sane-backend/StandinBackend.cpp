@@ -12,11 +12,13 @@
 #include <sane/sane.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -334,6 +336,8 @@ SANE_Status sane_vuro_q804_start(SANE_Handle handle)
 SANE_Status sane_vuro_q804_read(SANE_Handle handle, SANE_Byte *data, SANE_Int max_length, SANE_Int *length)
 {
     logCall("read");
+    if (g_scanner.script.readDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(g_scanner.script.readDelayMs));
     Job &job = g_scanner.job;
     if (!isOpenHandle(handle) || !data || !length || max_length <= 0)
         return SANE_STATUS_INVAL;

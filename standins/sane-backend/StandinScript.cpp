@@ -47,6 +47,7 @@ StandinScript loadStandinScript()
         {"params_status", &script.paramsStatus}, {"start_status", &script.startStatus},
         {"read_status", &script.readStatus},  {"read_status_at", &script.readStatusAt},
         {"read_throw_at", &script.readThrowAt}, {"read_overlong_at", &script.readOverlongAt},
+        {"read_delay_ms", &script.readDelayMs},
     };
     std::string line;
     while (std::getline(in, line)) {

@@ -33,6 +33,7 @@ struct StandinScript {
     int readThrowAt = 0;        // read_throw_at: the read with that number throws (0: none)
     int readOverlongAt = 0;     // read_overlong_at: the read with that number reports one byte
                                 //   more than it was asked for (0: none)
+    int readDelayMs = 0;        // read_delay_ms: every read of a job first waits this long
 };
 
 StandinScript loadStandinScript();
