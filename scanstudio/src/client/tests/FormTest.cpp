@@ -209,11 +209,13 @@ TEST_F(FormTest, ObjectTreePlacesAndEnglishTexts)
     checkObjects(false);
 }
 
-// Runs under a zh_CN.UTF-8 locale (its own CTest entry); elsewhere skipped.
+// Its own CTest entry runs it under a zh_CN.UTF-8 system locale; elsewhere
+// the default locale is made Chinese for it.
 TEST_F(FormTest, TextsInChineseFromTheCatalogues)
 {
-    if (QLocale().language() != QLocale::Chinese)
-        GTEST_SKIP() << "needs a Chinese system locale";
+    const QLocale system;
+    if (system.language() != QLocale::Chinese)
+        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::Taiwan));
     QTranslator application;
     QTranslator qt;
     loadChineseCatalogues(application, qt);
@@ -227,6 +229,7 @@ TEST_F(FormTest, TextsInChineseFromTheCatalogues)
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), QString::fromUtf8("确定"));
     QCoreApplication::removeTranslator(&qt);
     QCoreApplication::removeTranslator(&application);
+    QLocale::setDefault(system);
 }
 
 TEST_F(FormTest, WindowIsFixedWithTheTitleStripAboveTheCover)
