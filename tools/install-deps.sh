@@ -16,6 +16,7 @@ cups cups-client cups-bsd
 umockdev libumockdev-dev
 xvfb xauth x11-apps imagemagick trayer xdotool
 qttranslations5-l10n fonts-droid-fallback fonts-dejavu-core python3-fonttools
+tesseract-ocr tesseract-ocr-osd tesseract-ocr-eng tesseract-ocr-chi-sim fonts-wqy-microhei
 "
 
 missing=""
