@@ -1,0 +1,27 @@
+#!/bin/sh
+# A scripted text recogniser for the tests, installed as <root>/bin/taliroocr.
+# It logs its arguments to <root>/argv.log, one per line and "--" after each
+# run, and answers from the files the test puts in <root>:
+#   version.status    exit status of the "-v" probe (default 0)
+#   recognise.status  exit status of a recognition (default 0)
+#   text              what a recognition writes to <base>.txt
+#   osd               what orientation detection writes to <base>.osd
+root=$(dirname "$0")/..
+for argument in "$@"; do
+    printf '%s\n' "$argument"
+done >>"$root/argv.log"
+echo -- >>"$root/argv.log"
+status() {
+    cat "$root/$1" 2>/dev/null || echo 0
+}
+if [ "$3" = "-v" ]; then
+    printf 'tesseract 5.9.1\n leptonica-1.82.0\n'
+    exit "$(status version.status)"
+fi
+if [ "$5" = "--psm" ]; then
+    cat "$root/osd" >"$4.osd"
+    exit 0
+fi
+echo "recognising $3" >&2
+cat "$root/text" >"$4.txt"
+exit "$(status recognise.status)"
