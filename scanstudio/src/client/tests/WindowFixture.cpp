@@ -1,0 +1,85 @@
+#include "WindowFixture.h"
+
+#include "ui_mainwindow.h"
+
+#include "VuroScanSDK.h"
+
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+void WindowFixture::SetUp()
+{
+    fs::create_directories(path("scan/tmp"));
+    fs::create_symlink(STANDIN_BACKEND, path("scan/sane-taliro-q804.so"));
+    script({});
+}
+
+void WindowFixture::TearDown()
+{
+    qunsetenv("TALIRO_STANDIN_BACKEND_SCRIPT");
+}
+
+void WindowFixture::script(const std::vector<std::string> &lines)
+{
+    std::ofstream out(path("standin.script"), std::ios::trunc);
+    out << "calllog=" << path("calls.log") << "\n";
+    for (const std::string &line : lines)
+        out << line << "\n";
+    qputenv("TALIRO_STANDIN_BACKEND_SCRIPT", QByteArray::fromStdString(path("standin.script")));
+}
+
+std::vector<std::string> WindowFixture::callLog() const
+{
+    std::vector<std::string> lines;
+    std::istringstream in(testsupport::readText(path("calls.log")));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+int WindowFixture::countCalls(const std::string &call) const
+{
+    int count = 0;
+    for (const std::string &line : callLog())
+        count += line == call ? 1 : 0;
+    return count;
+}
+
+std::unique_ptr<MainWindow> WindowFixture::makeWindow()
+{
+    return std::make_unique<MainWindow>(nullptr, QString::fromStdString(m_dir.dir()));
+}
+
+void WindowFixture::addPages(MainWindow &window, int count)
+{
+    const int width = 40;
+    const int height = 60;
+    std::vector<unsigned char> page(static_cast<std::size_t>(width * height * 3), 200);
+    for (int i = 0; i < count; ++i)
+        window.imageprocess.appendRGBDataImage(page.data(), width, height);
+    window.ui->widget_mainFrame->hide();
+    window.ui->widget_imageProcess->show();
+}
+
+void WindowFixture::startScan(MainWindow &window)
+{
+    std::vector<SANE_Device> devices;
+    ASSERT_EQ(window.pScanSDK->GetAllDevice(devices), 0);
+    ASSERT_FALSE(devices.empty());
+    ASSERT_EQ(window.pScanSDK->OpenDev(devices[0]), 0);
+    tagSettingInfo info;
+    info.xEnd = 210;
+    info.yEnd = 297;
+    info.resolution = 75;
+    info.colorMode = 2;
+    info.feederEnabled = 1;
+    ASSERT_EQ(window.pScanSDK->StartScan(info, window.installPath("scan/tmp/taliroscane").toStdString()), 0);
+    window.isScanning = true;
+    window.pScanSDK->start();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return countCalls("read") >= 2; }, 10000));
+}

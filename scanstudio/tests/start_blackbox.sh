@@ -1,0 +1,145 @@
+#!/bin/sh
+# ScanStudio started from its real install root (run inside the private
+# namespaces by the black-box test helper): the lock file, the files it
+# shares in scan/, a second start by root and by another user, the lock's
+# failures, and links planted in scan/ left alone. It draws on a private
+# Xvfb, so "the window is shown" can be waited for; syslog lines are caught
+# at a private /dev/log.
+# Usage: start_blackbox.sh <install root>
+set -eu
+root=$1
+bin="${root}bin/ScanStudio"
+scan="${root}scan"
+lock="$scan/talirodaemon.pid"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+pass() { echo "ok: $*"; }
+
+# A private /tmp and /dev, with our own syslog socket in /dev.
+mount -t tmpfs -o mode=1777 tmpfs /tmp
+mkdir /tmp/host-dev
+mount --rbind /dev /tmp/host-dev
+mount -t tmpfs -o mode=0755 tmpfs /dev
+for node in null zero full random urandom tty; do
+    : > "/dev/$node"
+    mount --bind "/tmp/host-dev/$node" "/dev/$node"
+done
+mkdir /dev/shm /dev/pts
+mount -t tmpfs -o mode=1777 tmpfs /dev/shm
+ln -s /proc/self/fd /dev/fd
+syslog=/tmp/syslog.txt
+/usr/bin/python3 - "$syslog" <<'PY' &
+import os, socket, sys
+listener = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+listener.bind("/dev/log.new")
+os.chmod("/dev/log.new", 0o666)
+os.rename("/dev/log.new", "/dev/log")
+with open(sys.argv[1], "ab", buffering=0) as out:
+    while True:
+        out.write(listener.recv(65536).rstrip(b"\n") + b"\n")
+PY
+listener=$!
+
+Xvfb :7 -ac -nolisten tcp -screen 0 800x600x24 >/tmp/xvfb.log 2>&1 &
+xvfb=$!
+export DISPLAY=:7 QT_QPA_PLATFORM=xcb
+started=""
+cleanup() {
+    for pid in $started $xvfb $listener; do kill -9 "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+waitfor() {  # waitfor <description> <command...>: up to 60 s
+    what=$1
+    shift
+    i=0
+    until "$@"; do
+        i=$((i + 1))
+        [ "$i" -le 600 ] || fail "timed out waiting for $what"
+        sleep 0.1
+    done
+}
+waitfor "the syslog socket" test -S /dev/log
+waitfor "the X server" xdotool getdisplaygeometry
+
+# Starts ScanStudio in the background and waits until its window is shown
+# with the given title.
+start_shown() {
+    "$bin" >/tmp/scanstudio.log 2>&1 &
+    first=$!
+    started="$started $first"
+    xdotool search --sync --onlyvisible --name "^${1:-scanner}\$" >/dev/null
+}
+syslog_count() { grep -c -F "$1" "$syslog" || true; }
+
+# First start: the lock and the shared files.
+start_shown
+printf '%s\0' "$first" | cmp -s - "$lock" || fail "lock file holds $(od -c "$lock")"
+[ "$(stat -c %s "$lock")" -eq $((${#first} + 1)) ] || fail "lock file length"
+for name in auth scanApp.conf scanAppLog.log talirodaemon.pid taliroLogDaemon.pid; do
+    [ -f "$scan/$name" ] && [ ! -L "$scan/$name" ] || fail "$name not created"
+    [ "$(stat -c %a "$scan/$name")" = 777 ] || fail "$name has mode $(stat -c %a "$scan/$name")"
+done
+for name in auth scanAppLog.log taliroLogDaemon.pid; do
+    [ ! -s "$scan/$name" ] || fail "$name not empty"
+done
+pass "first start: lock file and shared files"
+
+# Second starts, by root and by another user, end at once with status 0.
+locked="file: $lock already locked"
+"$bin" >/dev/null 2>&1 || fail "second start by root: status $?"
+waitfor "the syslog line" test "$(syslog_count "$locked")" -eq 1
+runuser -u nobody -- "$bin" >/dev/null 2>&1 || fail "second start by nobody: status $?"
+waitfor "the syslog line" test "$(syslog_count "$locked")" -eq 2
+grep -F "$locked" "$syslog" | grep -q '^<11>' || fail "syslog priority: $(cat "$syslog")"
+printf '%s\0' "$first" | cmp -s - "$lock" || fail "lock file changed by a second start"
+kill -0 "$first" || fail "first instance gone"
+pass "second starts by root and by nobody"
+kill -9 "$first"
+wait "$first" 2>/dev/null || true
+
+# Another user's lock file of mode 0644 cannot be opened: status 1.
+rm -f "$lock"
+printf 'stale' > "$lock"
+chmod 0644 "$lock"
+status=0
+runuser -u nobody -- "$bin" >/dev/null 2>&1 || status=$?
+[ "$status" -eq 1 ] || fail "0644 lock of root, start by nobody: status $status"
+waitfor "the syslog line" grep -q -F "can't open $lock: Permission denied" "$syslog"
+pass "another user's 0644 lock file"
+
+# A link at the lock name is a failed open: status 1, its target untouched.
+rm -f "$lock"
+printf 'target' > /tmp/lock-target
+ln -s /tmp/lock-target "$lock"
+status=0
+"$bin" >/dev/null 2>&1 || status=$?
+[ "$status" -eq 1 ] || fail "link at the lock: status $status"
+[ "$(cat /tmp/lock-target)" = target ] || fail "lock link target changed"
+waitfor "the syslog line" grep -q -F "can't open $lock: Too many levels of symbolic links" "$syslog"
+pass "link at the lock name"
+
+# Links at the other shared names are neither followed nor changed.
+rm -f "$lock"
+mkdir /tmp/outside
+for name in auth scanApp.conf scanAppLog.log taliroLogDaemon.pid; do
+    rm -f "$scan/$name"
+    printf 'someone else' > "/tmp/outside/$name"
+    chmod 0600 "/tmp/outside/$name"
+    ln -s "/tmp/outside/$name" "$scan/$name"
+done
+start_shown
+for name in auth scanApp.conf scanAppLog.log taliroLogDaemon.pid; do
+    [ -L "$scan/$name" ] || fail "link $name replaced at start"
+    [ "$(cat "/tmp/outside/$name")" = "someone else" ] || fail "target of $name changed"
+    [ "$(stat -c %a "/tmp/outside/$name")" = 600 ] || fail "target of $name has a new mode"
+done
+pass "links at the shared names left alone"
+kill -9 "$first"
+wait "$first" 2>/dev/null || true
+
+# Under a Chinese system locale the texts are Chinese.
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+start_shown "扫描仪"
+grep -q "use chinese" /tmp/scanstudio.log || fail "no \"use chinese\" in the debug output"
+pass "Chinese window title"
+echo "all passed"
