@@ -31,10 +31,29 @@ inline QString PrinterListPath(const QString& installRoot)
     return QDir(installRoot).filePath(QString::fromLatin1(kPrinterListPath));
 }
 
-// A printer's latest raw status reply, "cfg/<queue>.dat".
+// The folder of the files here, "cfg/", with a trailing "/".
+inline QString CfgFolder(const QString& installRoot)
+{
+    return QDir(installRoot).filePath(QStringLiteral("cfg/"));
+}
+
+// A printer's latest raw status reply, "cfg/<queue>.dat". Empty for a queue
+// name that is no plain file name (empty, or holding "/" or a NUL), so no
+// path leads out of "cfg/".
+inline constexpr char kStatusSnapshotSuffix[] = ".dat";
 inline QString StatusSnapshotPath(const QString& installRoot, const QString& queue)
 {
-    return QDir(installRoot).filePath(QStringLiteral("cfg/") + queue + QStringLiteral(".dat"));
+    if (queue.isEmpty() || queue.contains(QLatin1Char('/')) || queue.contains(QChar(0)))
+        return QString();
+    return CfgFolder(installRoot) + queue + QLatin1String(kStatusSnapshotSuffix);
+}
+
+// The monitor service's heartbeat: the local time at the start of its cycle
+// in this form, without line end.
+inline constexpr char kHeartbeatFormat[] = "[yyyy-MM-dd hh:mm:ss.zzz]";
+inline QString HeartbeatPath(const QString& installRoot)
+{
+    return CfgFolder(installRoot) + QStringLiteral("service.hb");
 }
 
 // Status snapshots are written at most this long; a reader takes no more.

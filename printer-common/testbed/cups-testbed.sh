@@ -6,20 +6,33 @@
 # inside tools/private-ns.sh, so that the programs under test see the same
 # /etc/cups and the installed /opt.
 #
+# Its backends "usb", "socket" and "talirosocket" are the test bed's own
+# (backend.sh): a job is held "printing" until released, and never reaches a
+# device.
+#
 # Usage:
-#   cups-testbed.sh run COMMAND [ARGS...]
-#       start cupsd, run COMMAND, stop cupsd; exits with COMMAND's status
+#   cups-testbed.sh run [--seconds N] COMMAND [ARGS...]
+#       start cupsd, run COMMAND, stop cupsd; exits with COMMAND's status.
+#       cupsd ends by itself after N seconds (default 300)
 #   cups-testbed.sh add-queue NAME URI MODEL
 #       (inside run) create an enabled queue with a minimal PPD naming MODEL
 #   cups-testbed.sh remove-queue NAME
 #       (inside run) delete a queue
 #   cups-testbed.sh ppd MODEL FILE
 #       write the minimal PPD naming MODEL to FILE
+#   cups-testbed.sh print-held QUEUE FILE
+#       (inside run) send FILE as a raw job of the caller and wait until the
+#       backend holds it printing; prints the job number
+#   cups-testbed.sh release-job NUMBER|all
+#       (inside run) let a held job (or every job, now and later) finish
 set -eu
 
 state=/var/cache/cups/run
 socket=$state/cups.sock
 marker=/etc/cups/cups-testbed
+jobs=$state/jobs
+backend_dir=/usr/lib/cups/backend
+backend_source=$(dirname "$0")/backend.sh
 cupsd_seconds=300
 
 die() {
@@ -82,6 +95,17 @@ EOF
     printf 'ServerName %s\n' "$socket" >/etc/cups/client.conf
 }
 
+install_backends() {
+    # cupsd runs only backends that root owns and others cannot write; mode
+    # 0700 runs them as root.
+    mount -t tmpfs -o mode=0755 tmpfs "$backend_dir"
+    for scheme in usb socket talirosocket; do
+        cp "$backend_source" "$backend_dir/$scheme"
+        chmod 0700 "$backend_dir/$scheme"
+    done
+    mkdir -p "$jobs"
+}
+
 show_errors() {
     grep '^E' /var/log/cups/error_log >&2 2>/dev/null || true
 }
@@ -91,6 +115,7 @@ start_cupsd() {
         mount -t tmpfs -o mode=0755 tmpfs "$dir"
     done
     write_config
+    install_backends
     # cupsd ends by itself even if nobody stops it.
     timeout "$cupsd_seconds" cupsd -f >/var/log/cups/cupsd.out 2>&1 &
     echo $! >"$state/cupsd.pid"
@@ -119,14 +144,19 @@ stop_cupsd() {
     kill -9 "$pid" 2>/dev/null || true
 }
 
-[ "$#" -ge 1 ] || die "usage: $0 run COMMAND... | add-queue NAME URI MODEL | remove-queue NAME | ppd MODEL FILE"
+[ "$#" -ge 1 ] || die "usage: $0 run [--seconds N] COMMAND... | add-queue NAME URI MODEL | remove-queue NAME | ppd MODEL FILE | print-held QUEUE FILE | release-job NUMBER|all"
 command=$1
 shift
 case "$command" in
 run)
+    if [ "${1:-}" = --seconds ]; then
+        [ "$#" -ge 2 ] && [ "$2" -gt 0 ] 2>/dev/null || die "--seconds needs a number of seconds"
+        cupsd_seconds=$2
+        shift 2
+    fi
     [ "$#" -ge 1 ] || die "run needs a command"
     # A mount namespace of its own: the tmpfs mounts never reach the caller's.
-    exec unshare --mount --propagation private sh "$0" inside "$@"
+    exec unshare --mount --propagation private sh "$0" inside "$cupsd_seconds" "$@"
     ;;
 inside)
     # Only in the mount namespace that run made: never over the caller's /etc/cups.
@@ -134,6 +164,8 @@ inside)
     own=$(readlink /proc/self/ns/mnt) || die "cannot read the mount namespace"
     caller=$(readlink "/proc/$PPID/ns/mnt") || caller=$own
     [ "$own" != "$caller" ] || die "inside is for run alone"
+    cupsd_seconds=$1
+    shift
     trap stop_cupsd EXIT
     trap 'exit 143' HUP INT TERM
     start_cupsd
@@ -163,6 +195,30 @@ remove-queue)
 ppd)
     [ "$#" -eq 2 ] || die "usage: $0 ppd MODEL FILE"
     write_ppd "$1" "$2"
+    ;;
+print-held)
+    [ "$#" -eq 2 ] || die "usage: $0 print-held QUEUE FILE"
+    need_test_cupsd print-held
+    # "request id is Q1-3 (1 file(s))"
+    id=$(LC_ALL=C lp -d "$1" -o raw "$2" | sed -n 's/^request id is \(.*\) ([0-9]* file(s))$/\1/p')
+    number=${id##*-}
+    case "$number" in '' | *[!0-9]*) die "lp gave no job for queue $1" ;; esac
+    tries=0
+    until [ -e "$jobs/$number.printing" ]; do
+        tries=$((tries + 1))
+        [ "$tries" -le 200 ] || die "job $id was not taken by the backend"
+        sleep 0.05
+    done
+    echo "$number"
+    ;;
+release-job)
+    [ "$#" -eq 1 ] || die "usage: $0 release-job NUMBER|all"
+    need_test_cupsd release-job
+    case "$1" in
+    all) : >"$jobs/release-all" ;;
+    '' | *[!0-9]*) die "release-job needs a job number or all" ;;
+    *) : >"$jobs/$1.release" ;;
+    esac
     ;;
 *)
     die "unknown command $command"

@@ -14,4 +14,10 @@ bool addCupsQueue(const std::string& name, const std::string& uri, const std::st
 // Removes a queue (lpadmin -x name); like addCupsQueue, only on that cupsd.
 bool removeCupsQueue(const std::string& name);
 
+// Sends `file` as a raw job of the calling user and waits until the bed's
+// backend holds it printing; the job number, or -1.
+int printHeldJob(const std::string& queue, const std::string& file);
+// Lets a held job finish (-1: every job, now and later).
+bool releaseJob(int number);
+
 }  // namespace testbed

@@ -54,6 +54,40 @@ device for Q9: socket://127.0.0.3:9100
 LIST
 cmp -s lpstat.out lpstat.expected || fail "lpstat -v: $(cat lpstat.out)"
 
+# The backends of the schemes the printer side uses are the bed's own: they
+# take jobs, hold them printing until released, and end on cancel.
+backends=/usr/lib/cups/backend
+for scheme in usb socket talirosocket; do
+    [ "$(stat -c '%a %U' "$backends/$scheme")" = "700 root" ] || fail "backend $scheme: $(stat -c '%a %U' "$backends/$scheme")"
+    cmp -s "$backends/$scheme" "$(dirname "$testbed")/backend.sh" || fail "backend $scheme is not the bed's"
+done
+wait_end() {
+    # $1 job number, $2 the end it must reach
+    tries=0
+    until [ "$(cat "$jobs/$1.end" 2>/dev/null)" = "$2" ]; do
+        tries=$((tries + 1))
+        [ "$tries" -le 100 ] || fail "job $1 did not end $2"
+        sleep 0.1
+    done
+}
+jobs=/var/cache/cups/run/jobs
+"$testbed" add-queue T1 'talirosocket://127.0.0.5:9100' 'Taliro TX 560MDA'
+printf 'page one\n' >job.txt
+held=$("$testbed" print-held T1 "$work/job.txt")
+[ "$(cat "$jobs/$held.uri")" = 'talirosocket://127.0.0.5:9100' ] || fail "job $held uri: $(cat "$jobs/$held.uri")"
+cmp -s "$jobs/$held.data" job.txt || fail "job $held data differ"
+LC_ALL=C lpstat -p T1 | grep -q "^printer T1 now printing T1-$held\." || fail "T1 not printing: $(LC_ALL=C lpstat -p T1)"
+"$testbed" release-job "$held"
+wait_end "$held" released
+second=$("$testbed" print-held Q1 "$work/job.txt")
+cancel "Q1-$second"
+wait_end "$second" canceled
+# cupsd lives as long as run was told (300 s without --seconds).
+# (cupsd writes its own pid file; its parent is the time limit.)
+parent=$(awk '/^PPid:/ { print $2 }' "/proc/$(cat /var/cache/cups/run/cupsd.pid)/status")
+limit=$(tr '\0' '\n' <"/proc/$parent/cmdline" | sed -n 2p)
+[ "$limit" = 300 ] || fail "cupsd time limit: $limit"
+
 # A second queue change is in printers.conf at once as well.
 "$testbed" remove-queue Q9
 ! grep -q '^<Printer Q9>' "$conf" || fail "deleted Q9 still in $conf"

@@ -1,0 +1,115 @@
+// The device manager's reading of the CUPS configuration: the queue blocks of
+// printers.conf and the model name in each queue's PPD.
+
+#include "model_table.h"
+#include "poll_failure.h"
+#include "trd_device_manage.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// Longer lines are read in pieces; no line of a CUPS file comes near it.
+constexpr qint64 kMaxLineLength = 64 * 1024;
+
+bool StartsWith(const QString& line, const char* keyword)
+{
+    return line.startsWith(QLatin1String(keyword), Qt::CaseInsensitive);
+}
+
+// "DeviceURI <uri>": fills the record for the schemes of the supported
+// printers and leaves it alone for any other.
+void TakeDeviceUri(const QString& uri, stPrinterInfo& record)
+{
+    if (StartsWith(uri, "usb")) {
+        record.iConnectType = kConnectUsb;
+        record.strPort = uri.mid(6);  // after "usb://"
+        record.strURI = uri;
+        return;
+    }
+    if (!StartsWith(uri, "socket") && !StartsWith(uri, "talirosocket"))
+        return;
+    record.iConnectType = kConnectNetwork;
+    const int hostStart = uri.indexOf(QLatin1String("://"));
+    if (hostStart < 0)
+        return;
+    // The host ends at the port, or at a path or query where the URI has no port.
+    const QString rest = uri.mid(hostStart + 3);
+    int hostEnd = rest.size();
+    for (const QChar end : {QLatin1Char(':'), QLatin1Char('/'), QLatin1Char('?')}) {
+        const int at = rest.indexOf(end);
+        if (at >= 0 && at < hostEnd)
+            hostEnd = at;
+    }
+    record.strPort = rest.left(hostEnd);
+    record.strURI = uri;
+}
+
+// The value of a "*ModelName: "..."" line without its quotes; empty when the
+// line has no value.
+QString ModelNameValue(const QString& line)
+{
+    const QStringList parts = line.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (parts.size() < 2)
+        return QString();
+    QString value = parts.at(1).trimmed();
+    if (value.startsWith(QLatin1Char('"')))
+        value.remove(0, 1);
+    if (value.endsWith(QLatin1Char('"')))
+        value.chop(1);
+    return value;
+}
+
+}  // namespace
+
+QList<stPrinterInfo> TrdDeviceManage::GetPrinterInfo(bool checkDriver)
+{
+    QList<stPrinterInfo> printers;
+    const QString confPath = QDir(m_config.cupsFolder).filePath(QStringLiteral("printers.conf"));
+    QFile conf(confPath);
+    if (!conf.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        conf.setFileName(confPath + QStringLiteral(".O"));
+        if (!conf.open(QIODevice::ReadOnly | QIODevice::Text))
+            return printers;
+    }
+    stPrinterInfo record;
+    while (!conf.atEnd()) {
+        const QString line = QString::fromUtf8(conf.readLine(kMaxLineLength)).trimmed();
+        if (StartsWith(line, "<Printer") || StartsWith(line, "<DefaultPrinter")) {
+            InitStPrinterInfo(record);
+            const int blank = line.indexOf(QLatin1Char(' '));
+            if (blank >= 0)
+                record.strName = line.mid(blank + 1).chopped(1);
+        } else if (StartsWith(line, "</Printer>") || StartsWith(line, "</DefaultPrinter>")) {
+            if (!record.strName.isEmpty() && !record.strURI.isEmpty()
+                && (!checkDriver || CheckDriverMatch(record.strName, record.strModel)))
+                printers.append(record);
+        } else if (StartsWith(line, "DeviceURI")) {
+            const int blank = line.indexOf(QLatin1Char(' '));
+            if (blank >= 0)
+                TakeDeviceUri(line.mid(blank + 1), record);
+        }
+    }
+    return printers;
+}
+
+bool TrdDeviceManage::CheckDriverMatch(const QString& queue, QString& model)
+{
+    QFile ppd(QDir(m_config.cupsFolder).filePath(QStringLiteral("ppd/") + queue + QStringLiteral(".ppd")));
+    if (!ppd.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    while (!ppd.atEnd()) {
+        const QString line = QString::fromUtf8(ppd.readLine(kMaxLineLength));
+        if (!StartsWith(line, "*ModelName"))
+            continue;
+        const QString value = ModelNameValue(line);
+        for (const stModelInfo& row : c_stModelInfoList) {
+            if (!value.isEmpty() && value.compare(QLatin1String(row.strModelName), Qt::CaseInsensitive) == 0) {
+                model = value;
+                return true;
+            }
+        }
+    }
+    return false;
+}
