@@ -1,10 +1,12 @@
 #include "monitor_service.h"
 
 #include "printer_files.h"
+#include "printer_list_reader.h"
 #include "temp_folder.h"
 
 #include <taliro/install_root.h>
 
+#include <QFile>
 #include <QSettings>
 #include <QString>
 
@@ -58,27 +60,36 @@ MonitorService::MonitorService(const std::string& cwd, const std::string& pathFi
 PrinterList ReadPrinterList()
 {
     PrinterList list;
-    const QString path = printer_files::PrinterListPath(QString::fromUtf8(taliro::kInstallRoot));
-    list.exists = access(path.toLocal8Bit().constData(), F_OK) == 0;
+    const QString root = QString::fromUtf8(taliro::kInstallRoot);
+    const QString path = printer_files::PrinterListPath(root);
+    list.exists = access(QFile::encodeName(path).constData(), F_OK) == 0;
     if (!list.exists)
         return list;
     QSettings settings(path, QSettings::IniFormat);
-    settings.setIniCodec(printer_files::kListCodec);
+    settings.setIniCodec(printer_files::kPrinterListCodec);
     for (const QString& group : settings.childGroups())
         list.groups.push_back(group.toStdString());
     bool number = false;
     list.count = settings.value(QStringLiteral("Main/Count")).toString().toInt(&number);
     if (!number)
         list.count = -1;
-    for (int i = 0; i < list.count; ++i) {
-        settings.beginGroup(printer_files::PrinterGroup(i));
-        auto text = [&settings](const char* key) { return settings.value(QLatin1String(key)).toString().toStdString(); };
-        list.printers.push_back({text(printer_files::kNameKey), text(printer_files::kModelKey),
-                                 text(printer_files::kConnectTypeKey), text(printer_files::kPortKey),
-                                 text(printer_files::kUriKey)});
-        settings.endGroup();
-    }
+    list.printers = GetPrinterInfo(root);
     return list;
+}
+
+std::string Describe(const stPrinterInfo& info)
+{
+    return QStringLiteral("%1|%2|%3|%4|%5")
+        .arg(info.strName, info.strModel, QString::number(info.iConnectType), info.strPort, info.strURI)
+        .toStdString();
+}
+
+std::vector<std::string> Describe(const QList<stPrinterInfo>& list)
+{
+    std::vector<std::string> described;
+    for (const stPrinterInfo& info : list)
+        described.push_back(Describe(info));
+    return described;
 }
 
 }  // namespace monitor_test

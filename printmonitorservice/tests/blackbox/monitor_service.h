@@ -4,6 +4,9 @@
 // and what it writes under the install root.
 
 #include "child_process.h"
+#include "printer_records.h"
+
+#include <QList>
 
 #include <functional>
 #include <memory>
@@ -35,21 +38,18 @@ private:
     std::unique_ptr<testbed::ChildProcess> process_;
 };
 
-// The printer list as the readers see it: the "Main" count and every group.
-struct ListedPrinter {
-    std::string name, model, connectType, port, uri;
-    bool operator==(const ListedPrinter& other) const
-    {
-        return name == other.name && model == other.model && connectType == other.connectType &&
-               port == other.port && uri == other.uri;
-    }
-};
+// The printer list: its groups, and the printers as the readers' own reader
+// takes them.
 struct PrinterList {
     bool exists = false;
     int count = -1;
     std::vector<std::string> groups;
-    std::vector<ListedPrinter> printers;  // printer_0 ... printer_<count-1>
+    QList<stPrinterInfo> printers;
 };
 PrinterList ReadPrinterList();
+
+// "name|model|type|port|uri", for comparing records.
+std::string Describe(const stPrinterInfo& info);
+std::vector<std::string> Describe(const QList<stPrinterInfo>& list);
 
 }  // namespace monitor_test

@@ -25,7 +25,7 @@
 namespace {
 
 using monitor_test::InstalledExists;
-using monitor_test::ListedPrinter;
+using monitor_test::Describe;
 using monitor_test::MonitorService;
 using monitor_test::ReadInstalled;
 using monitor_test::ReadPrinterList;
@@ -89,12 +89,12 @@ TEST_F(InstalledService, PublishesTheSupportedQueuesAndFollowsTheirRemoval)
     ASSERT_TRUE(WaitFor([] { return ReadPrinterList().count == 3; }, 10000));
     const monitor_test::PrinterList list = ReadPrinterList();
     EXPECT_EQ(list.groups, (std::vector<std::string>{"Main", "printer_0", "printer_1", "printer_2"}));
-    const std::vector<ListedPrinter> expected = {
-        {"N1", "Taliro TX 560PDN", "2", "127.0.0.2", "socket://127.0.0.2:9100"},
-        {"Q1", "Taliro TX 560MDW", "1", "Taliro/TX%20560MDW?serial=ABC123", "usb://Taliro/TX%20560MDW?serial=ABC123"},
-        {"T1", "Taliro TX 560MDA", "2", "127.0.0.3", "talirosocket://127.0.0.3:9100"},
+    const std::vector<std::string> expected = {
+        "N1|Taliro TX 560PDN|2|127.0.0.2|socket://127.0.0.2:9100",
+        "Q1|Taliro TX 560MDW|1|Taliro/TX%20560MDW?serial=ABC123|usb://Taliro/TX%20560MDW?serial=ABC123",
+        "T1|Taliro TX 560MDA|2|127.0.0.3|talirosocket://127.0.0.3:9100",
     };
-    EXPECT_EQ(list.printers, expected);
+    EXPECT_EQ(Describe(list.printers), expected);
     EXPECT_FALSE(InstalledExists("cfg/Old.dat"));
     for (const char* file : {"cfg/printerlist.ini", "cfg/service.hb"})
         EXPECT_EQ(Stat(file).st_mode & 07777, 0644u) << file;
@@ -122,7 +122,7 @@ TEST_F(InstalledService, PublishesTheSupportedQueuesAndFollowsTheirRemoval)
     ASSERT_TRUE(testbed::removeCupsQueue("N1"));
     ASSERT_TRUE(WaitFor([] { return ReadPrinterList().count == 2; }, 10000));
     EXPECT_EQ(ReadPrinterList().groups, (std::vector<std::string>{"Main", "printer_0", "printer_1"}));
-    EXPECT_EQ(ReadPrinterList().printers, (std::vector<ListedPrinter>{expected[1], expected[2]}));
+    EXPECT_EQ(Describe(ReadPrinterList().printers), (std::vector<std::string>{expected[1], expected[2]}));
     EXPECT_TRUE(WaitFor([] { return !InstalledExists("cfg/N1.dat"); }, 5000));
 }
 
@@ -181,8 +181,8 @@ TEST_F(InstalledService, QueueNamesWithShellCharactersRunNothing)
         EXPECT_TRUE(InstalledExists("cfg/" + names[i] + ".dat")) << names[i];
     }
     std::vector<std::string> listed;
-    for (const ListedPrinter& printer : ReadPrinterList().printers)
-        listed.push_back(printer.name);
+    for (const stPrinterInfo& printer : ReadPrinterList().printers)
+        listed.push_back(printer.strName.toStdString());
     EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()), std::set<std::string>(names.begin(), names.end()));
     EXPECT_TRUE(cwd.names().empty()) << "a command in a queue name ran";
     for (const char* ran : {"ran1", "ran2", "ran3", "ran4", "ran5"})

@@ -3,6 +3,7 @@
 
 #include "monitor_test_config.h"
 #include "printer_files.h"
+#include "printer_list_reader.h"
 #include "trd_device_manage.h"
 
 #include <gtest/gtest.h>
@@ -82,19 +83,25 @@ TEST(PrinterListFile, ReadersSeeExactlyTheListedPrinters)
     };
     manager.SavePrinterInfo(list, true);
 
-    QSettings reader(QString::fromStdString(bed.cfgFile("printerlist.ini")), QSettings::IniFormat);
-    reader.setIniCodec(printer_files::kListCodec);
-    EXPECT_EQ(reader.childGroups(), (QStringList{"Main", "printer_0", "printer_1"}));
-    EXPECT_EQ(reader.value("Main/Count").toString(), "2");
+    // The readers' own reader takes exactly the listed printers.
+    const QList<stPrinterInfo> read = GetPrinterInfo(QString::fromStdString(bed.root.dir()));
+    ASSERT_EQ(read.size(), list.size());
     for (int i = 0; i < list.size(); ++i) {
-        reader.beginGroup(printer_files::PrinterGroup(i));
-        EXPECT_EQ(reader.childKeys(), (QStringList{"ConnectType", "Model", "Name", "Port", "URI"}));
-        EXPECT_EQ(reader.value("Name").toString(), list[i].strName);
-        EXPECT_EQ(reader.value("Model").toString(), list[i].strModel);
-        EXPECT_EQ(reader.value("ConnectType").toString(), QString::number(list[i].iConnectType));
-        EXPECT_EQ(reader.value("Port").toString(), list[i].strPort);
-        EXPECT_EQ(reader.value("URI").toString(), list[i].strURI);
-        reader.endGroup();
+        EXPECT_EQ(read[i].strName, list[i].strName);
+        EXPECT_EQ(read[i].strModel, list[i].strModel);
+        EXPECT_EQ(read[i].iConnectType, list[i].iConnectType);
+        EXPECT_EQ(read[i].strPort, list[i].strPort);
+        EXPECT_EQ(read[i].strURI, list[i].strURI);
+    }
+    // Nothing else is in the file: no group of the longer list from before.
+    QSettings file(QString::fromStdString(bed.cfgFile("printerlist.ini")), QSettings::IniFormat);
+    file.setIniCodec(printer_files::kPrinterListCodec);
+    EXPECT_EQ(file.childGroups(), (QStringList{"Main", "printer_0", "printer_1"}));
+    EXPECT_EQ(file.value("Main/Count").toString(), "2");
+    for (int i = 0; i < list.size(); ++i) {
+        file.beginGroup(printer_files::PrinterGroup(i));
+        EXPECT_EQ(file.childKeys(), (QStringList{"ConnectType", "Model", "Name", "Port", "URI"}));
+        file.endGroup();
     }
     EXPECT_EQ(CfgNames(bed), (std::set<std::string>{"printerlist.ini"}));
 }
