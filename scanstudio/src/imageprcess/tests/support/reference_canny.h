@@ -4,7 +4,8 @@
 #include <vector>
 
 // The edge detection written as plainly as it is described, one pixel at a
-// time: the oracle that the fast version must match bit for bit.
+// time and apart from the fast version's code: the oracle that the fast
+// version must match bit for bit.
 namespace ReferenceCanny {
 
 std::vector<std::int16_t> smooth(const unsigned char *image, unsigned rows, unsigned cols);
