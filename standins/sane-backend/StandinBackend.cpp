@@ -48,6 +48,8 @@ struct Job {
 
 struct Scanner {
     standin::StandinScript script;
+    // The first page of the last prerendered job's size, kept for the jobs after it.
+    std::vector<SANE_Byte> prerenderedPage;
     bool open = false;
     std::string mode = kModeColor;
     std::string source = kSourceFlatbed;
@@ -201,20 +203,37 @@ int pagesOfJob()
     return fromFeeder ? s.script.feederPages : s.script.flatbedPages;
 }
 
+// Renders the job's first page once for a prerendered job of a new size.
+void prerenderFirstPage(const Job &job)
+{
+    std::vector<SANE_Byte> &page = g_scanner.prerenderedPage;
+    if (page.size() == static_cast<std::uint64_t>(job.width) * static_cast<std::uint64_t>(job.height) * 3)
+        return;
+    const standin::SyntheticPage first(0, job.width, job.height);
+    page.resize(first.byteCount());
+    first.copyBytes(0, page.size(), page.data());
+}
+
 // Delivers the next piece of the current page, never past its end.
 void deliverPagePiece(SANE_Byte *data, SANE_Int maxLength, SANE_Int *length)
 {
     Job &job = g_scanner.job;
+    const bool prerendered = g_scanner.script.prerendered;
     if (job.offsetInPage == 0) {
-        job.page = std::make_unique<standin::SyntheticPage>(job.pageIndex, job.width, job.height);
+        if (!prerendered)
+            job.page = std::make_unique<standin::SyntheticPage>(job.pageIndex, job.width, job.height);
         job.lastReadBeganPage = true;
     }
-    const std::uint64_t left = job.page->byteCount() - job.offsetInPage;
+    const std::uint64_t pageBytes = prerendered ? g_scanner.prerenderedPage.size() : job.page->byteCount();
+    const std::uint64_t left = pageBytes - job.offsetInPage;
     const auto piece = static_cast<SANE_Int>(std::min<std::uint64_t>(left, static_cast<std::uint64_t>(maxLength)));
-    job.page->copyBytes(job.offsetInPage, static_cast<std::size_t>(piece), data);
+    if (prerendered)
+        std::memcpy(data, g_scanner.prerenderedPage.data() + job.offsetInPage, static_cast<std::size_t>(piece));
+    else
+        job.page->copyBytes(job.offsetInPage, static_cast<std::size_t>(piece), data);
     *length = piece;
     job.offsetInPage += static_cast<std::uint64_t>(piece);
-    if (job.offsetInPage == job.page->byteCount()) {
+    if (job.offsetInPage == pageBytes) {
         ++job.pageIndex;
         job.offsetInPage = 0;
     }
@@ -330,6 +349,8 @@ SANE_Status sane_vuro_q804_start(SANE_Handle handle)
     job.width = pageWidth();
     job.height = pageHeight();
     job.leadLeft = static_cast<std::uint64_t>(std::max(g_scanner.script.leadBytes, 0));
+    if (g_scanner.script.prerendered)
+        prerenderFirstPage(job);
     return SANE_STATUS_GOOD;
 }
 

@@ -36,6 +36,7 @@ StandinScript loadStandinScript()
     }
 
     int feederFlag = script.feeder ? 1 : 0;
+    int prerenderedFlag = 0;
     const std::map<std::string, int *> numbers = {
         {"devices", &script.devices},         {"feeder", &feederFlag},
         {"flatbed_pages", &script.flatbedPages}, {"feeder_pages", &script.feederPages},
@@ -48,6 +49,7 @@ StandinScript loadStandinScript()
         {"read_status", &script.readStatus},  {"read_status_at", &script.readStatusAt},
         {"read_throw_at", &script.readThrowAt}, {"read_overlong_at", &script.readOverlongAt},
         {"read_delay_ms", &script.readDelayMs},
+        {"prerendered", &prerenderedFlag},
     };
     std::string line;
     while (std::getline(in, line)) {
@@ -65,6 +67,7 @@ StandinScript loadStandinScript()
             std::fprintf(stderr, "standin backend: ignoring script line \"%s\"\n", line.c_str());
     }
     script.feeder = feederFlag != 0;
+    script.prerendered = prerenderedFlag != 0;
     return script;
 }
 

@@ -34,6 +34,8 @@ struct StandinScript {
     int readOverlongAt = 0;     // read_overlong_at: the read with that number reports one byte
                                 //   more than it was asked for (0: none)
     int readDelayMs = 0;        // read_delay_ms: every read of a job first waits this long
+    bool prerendered = false;   // prerendered: every page of a job is the first page, rendered
+                                //   once and copied out as fast as it goes (for benchmarks)
 };
 
 StandinScript loadStandinScript();

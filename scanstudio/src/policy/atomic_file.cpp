@@ -19,7 +19,8 @@ int create_temporary(const std::string& path, std::string& temporary)
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".tmp%08x", static_cast<unsigned>(entropy()));
         temporary = path + suffix;
-        int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        // Readable by no one else until it has its final mode.
+        int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -40,6 +41,22 @@ bool write_all(int fd, const std::string& content)
     return true;
 }
 
+// The process's umask, read without changing it (other threads may create files meanwhile).
+mode_t current_umask()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "re");
+    unsigned mask = 022;
+    if (status) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status)) {
+            if (std::sscanf(line, "Umask: %o", &mask) == 1)
+                break;
+        }
+        std::fclose(status);
+    }
+    return static_cast<mode_t>(mask & 0777);
+}
+
 }  // namespace
 
 bool replace_file(const std::string& path, const std::string& content)
@@ -52,8 +69,8 @@ bool replace_file(const std::string& path, const std::string& content)
     if (fd < 0)
         return false;
     bool ok = write_all(fd, content);
-    if (ok && had_old)
-        ok = fchmod(fd, old_file.st_mode & 07777) == 0;
+    if (ok)
+        ok = fchmod(fd, had_old ? old_file.st_mode & 07777 : 0666 & ~current_umask()) == 0;
     if (ok)
         ok = fsync(fd) == 0;
     if (close(fd) != 0)

@@ -37,16 +37,24 @@ void read_string(const Json::Value& object, const char* key, std::string& field)
 const Json::Value* object_member(const Json::Value& object, const char* key);
 const Json::Value& array_member(const Json::Value& object, const char* key);
 
-// Each object element of the array member, in order, loaded into a new
-// item appended to `items`; elements of other types are passed over.
+// The last `limit` object elements of the array member, in order, each
+// loaded into a new item appended to `items`: items are appended as they
+// come, so earlier ones beyond the limit are the oldest and are dropped.
+// Elements of other types are passed over.
 template <typename Item>
-void read_objects(const Json::Value& object, const char* key, std::vector<std::shared_ptr<Item>>& items)
+void read_objects(const Json::Value& object, const char* key, std::size_t limit,
+                  std::vector<std::shared_ptr<Item>>& items)
 {
-    for (const Json::Value& element : array_member(object, key)) {
-        if (!element.isObject())
-            continue;
+    const Json::Value& array = array_member(object, key);
+    std::vector<const Json::Value*> kept;
+    for (Json::ArrayIndex i = array.size(); i > 0 && kept.size() < limit; --i) {
+        const Json::Value& element = array[i - 1];
+        if (element.isObject())
+            kept.push_back(&element);
+    }
+    for (auto element = kept.rbegin(); element != kept.rend(); ++element) {
         auto item = std::make_shared<Item>();
-        item->load(element);
+        item->load(**element);
         items.push_back(item);
     }
 }

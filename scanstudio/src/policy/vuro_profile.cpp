@@ -99,7 +99,7 @@ bool profile::load_value(const Json::Value& value)
     }
     if (const Json::Value* stored_config = lenient::object_member(value, "config"))
         config.load(*stored_config);
-    lenient::read_objects(value, "scanners", scanners);
+    lenient::read_objects(value, "scanners", kMaxScanners, scanners);
     lenient::read_int(value, "policy_index", policy_index);
     return false;
 }
@@ -110,8 +110,12 @@ bool profile::save(const char* path) const
     std::string folder = helper::get_file_directory(file);
     if (folder.empty())
         return false;
+    const std::string text = profile_text::styled(to_value());
+    // A file that the next load would refuse would lose every setting.
+    if (text.size() > profile_text::kMaxFileSize)
+        return false;
     helper::create_directory(folder);
-    return replace_file(file, profile_text::styled(to_value()));
+    return replace_file(file, text);
 }
 
 Json::Value profile::to_value() const

@@ -12,6 +12,10 @@
 
 namespace vuro {
 
+// The most scanners that loading keeps (the newest: each device name seen is
+// added at the end), far above real use.
+inline constexpr std::size_t kMaxScanners = 256;
+
 // ScanStudio's settings between runs, kept in one JSON file (scanApp.conf).
 class profile {
 public:
@@ -23,12 +27,14 @@ public:
     // Rebuilds the profile from the file. False, with the profile unchanged,
     // for a missing, empty, oversized or unparsable file or one that holds no
     // JSON object. A file older than the current version is deleted and
-    // leaves the profile empty.
+    // leaves the profile empty. Only the newest kMaxScanners scanners and
+    // kMaxPresetsPerScanner presets of each are kept.
     bool load(const char* path);
     // Rebuilds the profile from a parsed object; true.
     bool load(const Json::Value& value);
     // Writes the file through a temporary file in the same folder, keeping
-    // the old file's mode; false when it cannot be written completely.
+    // the old file's mode; false when it cannot be written completely, or
+    // when its text is longer than a load accepts (the old file then stays).
     bool save(const char* path) const;
     Json::Value to_value() const;
 

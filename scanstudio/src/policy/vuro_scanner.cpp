@@ -21,7 +21,7 @@ void scanner::load(const Json::Value& value)
     lenient::read_string(value, "name", name);
     lenient::read_string(value, "driver", driver);
     lenient::read_string(value, "uuid", uuid);
-    lenient::read_objects(value, "policys", policys);
+    lenient::read_objects(value, "policys", kMaxPresetsPerScanner, policys);
     if (const Json::Value* stored_last = lenient::object_member(value, "last")) {
         if (!last)
             last = std::make_shared<policy>();

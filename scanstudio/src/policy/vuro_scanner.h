@@ -11,6 +11,9 @@
 
 namespace vuro {
 
+// The most presets of a scanner that loading keeps (the newest), far above real use.
+inline constexpr std::size_t kMaxPresetsPerScanner = 256;
+
 // One scanner that was seen once, with its presets and its last used preset.
 class scanner {
 public:

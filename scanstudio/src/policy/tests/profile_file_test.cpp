@@ -401,4 +401,49 @@ TEST(ProfileSave, UnwritablePlacesFail)
     EXPECT_TRUE(fs::is_empty(dir.file("folder")));
 }
 
+TEST(ProfileBounds, RoundTripAtTheBoundAndLoadKeepsTheNewest)
+{
+    testsupport::TempFolder dir;
+    // One scanner and one preset beyond the bounds; the first of each is the oldest.
+    vuro::profile prof(dir.file("default.conf"));
+    for (std::size_t i = 0; i <= vuro::kMaxScanners; ++i) {
+        bool existed = true;
+        prof.add_scanner("scanner " + std::to_string(i), existed);
+    }
+    auto& presets = prof.scanners.back()->policys;
+    for (std::size_t i = 0; i <= vuro::kMaxPresetsPerScanner; ++i)
+        presets.push_back(make_policy("preset " + std::to_string(i), static_cast<int>(i)));
+    ASSERT_TRUE(prof.save(dir.file("beyond.conf").c_str()));
+
+    vuro::profile loaded(dir.file("default.conf"));
+    ASSERT_TRUE(loaded.load(dir.file("beyond.conf").c_str()));
+    ASSERT_EQ(loaded.scanners.size(), vuro::kMaxScanners);
+    EXPECT_EQ(loaded.scanners.front()->name, "scanner 1");
+    EXPECT_EQ(loaded.scanners.back()->name, "scanner " + std::to_string(vuro::kMaxScanners));
+    const auto& kept = loaded.scanners.back()->policys;
+    ASSERT_EQ(kept.size(), vuro::kMaxPresetsPerScanner);
+    EXPECT_EQ(kept.front()->name, "preset 1");
+    expect_same_policy(*kept.back(), *presets.back());
+
+    // At the bound nothing more is lost: it saves and loads back to the same text.
+    ASSERT_TRUE(loaded.save(dir.file("bound.conf").c_str()));
+    vuro::profile again(dir.file("default.conf"));
+    ASSERT_TRUE(again.load(dir.file("bound.conf").c_str()));
+    ASSERT_TRUE(again.save(dir.file("again.conf").c_str()));
+    EXPECT_EQ(testsupport::readText(dir.file("again.conf")), testsupport::readText(dir.file("bound.conf")));
+}
+
+TEST(ProfileBounds, SaveLongerThanALoadAcceptsIsRefusedAndTheOldFileStays)
+{
+    testsupport::TempFolder dir;
+    const std::string file = dir.file("scanApp.conf");
+    testsupport::writeText(file, "old text");
+    vuro::profile prof(dir.file("default.conf"));
+    bool existed = true;
+    prof.add_scanner(std::string(vuro::profile_text::kMaxFileSize, 'n'), existed);
+    EXPECT_FALSE(prof.save(file.c_str()));
+    EXPECT_EQ(testsupport::readText(file), "old text");
+    EXPECT_EQ(entries_in(dir.path()), 1u);
+}
+
 }  // namespace
