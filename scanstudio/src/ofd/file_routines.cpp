@@ -154,6 +154,35 @@ std::string create_private_directory(const std::string& parent, const std::strin
     return {};
 }
 
+PendingFile::PendingFile(const std::string& target) : target_(target)
+{
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string path = target + "." + random_hex_bytes(4) + ".part";
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            close(fd);
+            path_ = path;
+            return;
+        }
+        if (errno != EEXIST)
+            return;
+    }
+}
+
+PendingFile::~PendingFile()
+{
+    if (!path_.empty())
+        unlink(path_.c_str());
+}
+
+bool PendingFile::commit()
+{
+    if (path_.empty() || std::rename(path_.c_str(), target_.c_str()) != 0)
+        return false;
+    path_.clear();
+    return true;
+}
+
 void remove_directory_tree(const std::string& dir)
 {
     if (!lstat_is_folder(dir)) {

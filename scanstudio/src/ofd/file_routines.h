@@ -29,6 +29,26 @@ std::string create_private_directory(const std::string& parent, const std::strin
 // Removes the folder and everything below it without following links.
 void remove_directory_tree(const std::string& dir);
 
+// A new file written under a temporary name beside `target` (created empty
+// and exclusively, mode 0666 less the umask) and renamed over the target by
+// commit(), so readers never see a part; removed unless committed.
+class PendingFile {
+public:
+    explicit PendingFile(const std::string& target);
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    // The temporary file's path; "" when none could be created.
+    const std::string& path() const { return path_; }
+    // Renames the temporary file over the target; false when that fails.
+    bool commit();
+
+private:
+    std::string target_;
+    std::string path_;
+};
+
 // Lower-case hex digits of `count` bytes from the system's random source.
 std::string random_hex_bytes(std::size_t count);
 

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -19,7 +18,6 @@ namespace zip {
 namespace {
 
 constexpr std::size_t kBlock = 1 << 16;
-constexpr int kNameAttempts = 32;
 
 // Writes the file's content into the open entry; an empty file writes nothing.
 bool WriteInZipFile(zipFile archive, const std::string& path)
@@ -57,38 +55,19 @@ bool add_entry(zipFile archive, const std::string& name, const std::string& path
     return zipCloseFileInZip(archive) == ZIP_OK && written;
 }
 
-// A new empty file beside `target` for the package to be written into.
-std::string create_temporary_beside(const std::string& target)
-{
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string path = target + "." + helper::random_hex_bytes(4) + ".part";
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            close(fd);
-            return path;
-        }
-        if (errno != EEXIST)
-            return {};
-    }
-    return {};
-}
-
 // Writes the entries (zip name, file path) into a new package at zip_path.
 int write_package(const std::vector<std::pair<std::string, std::string>>& entries, const std::string& zip_path)
 {
-    const std::string temporary = create_temporary_beside(zip_path);
-    if (temporary.empty())
+    helper::PendingFile package(zip_path);
+    if (package.path().empty())
         return -1;
-    zipFile archive = zipOpen(temporary.c_str(), APPEND_STATUS_CREATE);
+    zipFile archive = zipOpen(package.path().c_str(), APPEND_STATUS_CREATE);
     bool ok = archive != nullptr;
     for (std::size_t i = 0; ok && i < entries.size(); ++i)
         ok = add_entry(archive, entries[i].first, entries[i].second);
     if (archive != nullptr)
         ok = zipClose(archive, nullptr) == ZIP_OK && ok;
-    if (ok && std::rename(temporary.c_str(), zip_path.c_str()) == 0)
-        return 0;
-    unlink(temporary.c_str());
-    return -1;
+    return ok && package.commit() ? 0 : -1;
 }
 
 }  // namespace
