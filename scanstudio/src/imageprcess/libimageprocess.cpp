@@ -35,6 +35,27 @@ bool forwardTo(ScanImage *page, Call call)
     return true;
 }
 
+// An 8-bit image whose table is the gray ramp from black, so that writers
+// see a gray image (Qt's own conversion builds its table from the colours
+// it meets, which is no ramp).
+QImage grayIndexed(const QImage &image)
+{
+    static const QVector<QRgb> ramp = [] {
+        QVector<QRgb> table;
+        for (int level = 0; level < 256; ++level)
+            table.append(qRgb(level, level, level));
+        return table;
+    }();
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    QImage indexed = QImage(gray.constBits(), gray.width(), gray.height(), gray.bytesPerLine(),
+                            QImage::Format_Indexed8)
+                         .copy();
+    indexed.setColorTable(ramp);
+    indexed.setDotsPerMeterX(image.dotsPerMeterX());
+    indexed.setDotsPerMeterY(image.dotsPerMeterY());
+    return indexed;
+}
+
 } // namespace
 
 Libimageprocess::Libimageprocess(const QString &installRoot)
@@ -446,7 +467,7 @@ QImage *Libimageprocess::getSaveImage(int index, vuro_color_format format)
     if (image == nullptr)
         return nullptr;
     if (m_colorFormat == color_gray || format == color_gray)
-        *image = image->convertToFormat(QImage::Format_Indexed8);
+        *image = grayIndexed(*image);
     else if (m_colorFormat == color_mono || format == color_mono)
         *image = image->convertToFormat(QImage::Format_Mono);
     return image;

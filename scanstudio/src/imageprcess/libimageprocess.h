@@ -144,6 +144,20 @@ public:
     bool save(const QString &path);
     // The image writer of the page list's format, for one stream.
     bool saveImages(const QString &path, int quality, vuro_color_format format);
+    // The writers behind it. Each adds its extension when the path does not
+    // end with it (any letter case) and writes every page's save image in
+    // `format`; false when there is no page or any page fails, and then no
+    // document file is left half written.
+    bool saveImagesToJPG(const QString &path, int quality, vuro_color_format format);
+    bool saveImagesToPNG(const QString &path, int quality, vuro_color_format format);
+    bool saveImagesToBMP(const QString &path, int quality, vuro_color_format format);
+    // One file per page: a single page (the selected one) as `path` (given
+    // the page list's dpi when the extension is added), several as
+    // `path`_<index> with the extension.
+    bool saveImagesToSingleFile(const QString &path, const char *formatName, int quality, vuro_color_format format);
+    bool saveImagesToTIF(const QString &path, int quality, vuro_color_format format);
+    bool saveImagesToPDF(const QString &path, int quality, vuro_color_format format);
+    bool saveImagesToOFD(const QString &path, int quality, vuro_color_format format);
     void setStreamWriter(StreamWriter writer);
 
     // The recogniser hand-off.

@@ -6,10 +6,24 @@
 
 namespace ImageHelper {
 
+namespace {
+
+int roundedDpi(int dotsPerMetre)
+{
+    const int dpi = static_cast<int>(std::lround(dotsPerMetre / 39.37));
+    return dpi > 0 ? dpi : 0;
+}
+
+} // namespace
+
 int dpiX(const QImage &image)
 {
-    const int dpi = static_cast<int>(std::lround(image.dotsPerMeterX() / 39.37));
-    return dpi > 0 ? dpi : 0;
+    return roundedDpi(image.dotsPerMeterX());
+}
+
+int dpiY(const QImage &image)
+{
+    return roundedDpi(image.dotsPerMeterY());
 }
 
 int dotsPerMeter(int dpi)

@@ -3,6 +3,7 @@
 
 #include "libimageprocess.h"
 #include "page_fixture.h"
+#include "resolution.h"
 #include "test_pages.h"
 
 #include <QDir>
@@ -243,6 +244,14 @@ TEST_F(PageListTest, SaveImageFormatFollowsTheScanAndTheStream)
         ASSERT_TRUE(saved);
         EXPECT_EQ(saved->format(), c.format) << c.scan << " " << c.stream;
         EXPECT_EQ(saved->size(), QSize(60, 40));
+        if (c.format == QImage::Format_Indexed8) {
+            // The gray ramp from black, whatever colours the page holds.
+            EXPECT_EQ(saved->colorCount(), 256);
+            for (int level : {0, 1, 128, 255})
+                EXPECT_EQ(saved->color(level), qRgb(level, level, level)) << level;
+            EXPECT_EQ(ImageHelper::dpiX(*saved), 200);
+            EXPECT_EQ(ImageHelper::dpiY(*saved), 200);
+        }
     }
     list.setSelectedIndex(0);
     list.endImage(list.getSaveImage(color_full));

@@ -1,0 +1,91 @@
+// OFD output of the page list: each page as a JPEG work image handed to the
+// OFD writer.
+
+#include "libimageprocess.h"
+
+#include "file_routines.h"
+#include "ofd.h"
+#include "writer_paths.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QImage>
+
+#include <cstdio>
+#include <memory>
+
+namespace vuro {
+
+namespace {
+
+// The OFD writer's messages and progress on standard output; it never cancels.
+class OfdProgress : public ofd::ofd_callback {
+public:
+    void showMessage(const char *text, int code) override { std::printf("(code: %d) %s\n", code, text); }
+    void onPosChanging(long long, long long, bool &) override {}
+    void onPosChanged(long long total, long long pos) override
+    {
+        std::printf("progress......(%d/%d)\n", static_cast<int>(pos), static_cast<int>(total));
+    }
+};
+
+// An OFD context that is destroyed with its owner.
+struct OfdDocument {
+    ofd::ofd_context context;
+    ~OfdDocument() { ofd::destory_context(context); }
+};
+
+// A folder of work images of one save, removed with its owner.
+struct WorkImages {
+    std::string folder;
+    ~WorkImages()
+    {
+        if (!folder.empty())
+            helper::remove_directory_tree(folder);
+    }
+};
+
+} // namespace
+
+bool Libimageprocess::saveImagesToOFD(const QString &path, int quality, vuro_color_format format)
+{
+    qDebug("save images: %s ofd", qPrintable(path));
+    const int count = getImageCount();
+    if (count == 0) {
+        qDebug("not image to save");
+        return false;
+    }
+    const QString file = writer_paths::withExtension(path, "ofd");
+
+    ofd::ofd_docinfo info;
+    info.dpi = static_cast<std::uint16_t>(m_dpi);
+    info.page_width = static_cast<std::uint16_t>(m_paperWidth);
+    info.page_height = static_cast<std::uint16_t>(m_paperHeight);
+    info.creator = "Kelpra-PageKiln";
+    info.creator_version = "1.0";
+    const std::string work = QFile::encodeName(workFolder()).toStdString();
+    // Work images go to a private folder of this save, so that no two saves
+    // share them and nothing planted in the work folder is written through.
+    // It is removed after the document's context.
+    WorkImages images{helper::create_private_directory(work, "ofd")};
+    OfdProgress progress;
+    OfdDocument document{ofd::init_context(&info, &progress, work.c_str())};
+    bool ok = !images.folder.empty();
+    for (int i = 0; i < count && ok; ++i) {
+        char name[256];
+        std::snprintf(name, sizeof name, "ofd%d.jpg", i);
+        const std::string imageFile = helper::combine_path_file(images.folder, name);
+        std::unique_ptr<QImage> image(getSaveImage(i, format));
+        ok = image && image->save(QFile::decodeName(imageFile.c_str()), "jpg", quality) &&
+             ofd::add_jpeg_image(document.context, imageFile.c_str()) == 0;
+        endImage(image.release());
+    }
+    ok = ok && ofd::create_document(document.context, QFile::encodeName(file).constData()) == 0;
+    if (ok)
+        qDebug("saved image to file success: %s", qPrintable(file));
+    else
+        qWarning("saved image to file failed: %s", qPrintable(file));
+    return ok;
+}
+
+} // namespace vuro
