@@ -26,17 +26,3 @@ int AbsentUsbScanner::scanPowerOn(int) { return kSaneIoError; }
 int AbsentUsbScanner::scanGetSizes(int) { return kSaneIoError; }
 int AbsentUsbScanner::scanDeviceProperties(int, ResScanDeviceProperties&) { return kSaneIoError; }
 int AbsentUsbScanner::scanRecord(int, int32_t&, std::vector<uint8_t>&, size_t&) { return kSaneIoError; }
-
-int AbsentNetworkScanner::sendOsl(const VuroSocket&, int32_t, std::string&) { return kSaneIoError; }
-int AbsentNetworkScanner::scanStart(const VuroSocket&, const SettingInfo&, int& dataConnection)
-{
-    dataConnection = -1;
-    return kSaneIoError;
-}
-int AbsentNetworkScanner::scanAbort(const VuroSocket&) { return kSaneIoError; }
-int AbsentNetworkScanner::adfStatus(const VuroSocket&, int32_t&) { return kSaneIoError; }
-int AbsentNetworkScanner::deviceProperties(const VuroSocket&, ScannerCapabilities&) { return kSaneIoError; }
-int AbsentNetworkScanner::scanRecord(const VuroSocket&, int32_t&, std::vector<uint8_t>&, size_t&)
-{
-    return kSaneIoError;
-}

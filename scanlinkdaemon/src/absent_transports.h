@@ -1,9 +1,8 @@
 #pragma once
 
-// Stand-in transports of the shipped daemon until the USB and network
-// transports are built in: a listing finds the USB bus folders but opens no
-// device in them, and no network scanner answers, so every device request
-// fails with an I/O error.
+// Stand-in USB transport of the shipped daemon until the USB transport is
+// built in: a listing finds the USB bus folders but opens no device in them,
+// so every device request fails with an I/O error.
 
 #include "scanner_transports.h"
 
@@ -24,15 +23,4 @@ public:
     int scanGetSizes(int fd) override;
     int scanDeviceProperties(int fd, ResScanDeviceProperties& properties) override;
     int scanRecord(int fd, int32_t& status, std::vector<uint8_t>& data, size_t& dataSize) override;
-};
-
-class AbsentNetworkScanner : public NetworkScanner {
-public:
-    int sendOsl(const VuroSocket& scanner, int32_t type, std::string& answer) override;
-    int scanStart(const VuroSocket& scanner, const SettingInfo& info, int& dataConnection) override;
-    int scanAbort(const VuroSocket& scanner) override;
-    int adfStatus(const VuroSocket& scanner, int32_t& status) override;
-    int deviceProperties(const VuroSocket& scanner, ScannerCapabilities& capabilities) override;
-    int scanRecord(const VuroSocket& scanner, int32_t& status, std::vector<uint8_t>& data,
-                   size_t& dataSize) override;
 };

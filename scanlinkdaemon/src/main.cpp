@@ -1,9 +1,10 @@
 #include "absent_transports.h"
+#include "netscan_transport.h"
 #include "scan_daemon.h"
 
 int main()
 {
     AbsentUsbScanner usb;
-    AbsentNetworkScanner network;
+    NetworkTransport network;
     return runScanLinkDaemon(usb, network);
 }
