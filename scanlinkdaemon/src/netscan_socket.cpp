@@ -3,6 +3,7 @@
 #include "daemon_log.h"
 #include "netscan_http.h"
 #include "netscan_protocol.h"
+#include "retry_transfer.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -92,14 +93,9 @@ int vuro_tcp_recv_with_retry(int fd, void* buffer, size_t length)
 
 bool sendToScanner(int fd, const std::string& text)
 {
-    size_t sent = 0;
-    while (sent < text.size()) {
-        const ssize_t result = send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-        if (result <= 0)
-            return false;
-        sent += static_cast<size_t>(result);
-    }
-    return true;
+    return transferWithRetry(text.data(), text.size(), [fd](const char* first, size_t count) {
+        return send(fd, first, count, MSG_NOSIGNAL);
+    });
 }
 
 bool receiveHttpAnswer(int fd, std::string& answer, int timeoutMs)

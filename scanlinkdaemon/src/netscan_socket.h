@@ -17,8 +17,8 @@ void vuro_close_tcp(int fd);
 // bytes still missing; 0 when all arrived, else -1.
 int vuro_tcp_recv_with_retry(int fd, void* buffer, size_t length);
 
-// Sends all of text; false when a send fails or times out. A scanner that
-// closed early gives false and no signal.
+// Sends all of text, a short or failed send counting as one of 11 tries;
+// false when not all went out. A scanner that closed early raises no signal.
 bool sendToScanner(int fd, const std::string& text);
 
 // Receives an HTTP answer of at most 8192 bytes: until its Content-Length is
