@@ -7,10 +7,16 @@
 // process. `socat -u` receiving the same 256 MiB over loopback into a file
 // stays as a row of context. Every run's page contents and record count are
 // checked. Prints the median of 5 runs of each in MiB/s.
+// The network row: a job of 4 A4 pages at 300 dpi in colour streamed by the
+// simulated network scanner over loopback in 64 KiB blocks through the
+// shipped daemon into page files; against `socat -u` taking the same stream
+// from the same simulated scanner into a file on the same tmpfs.
 // Runs itself inside tools/private-ns.sh (a tmpfs over /opt, own loopback).
 
 #include "daemon_process.h"
+#include "netscan_protocol.h"
 #include "scan_client.h"
+#include "sim_scanner.h"
 
 #include <taliro/install_root.h>
 
@@ -47,9 +53,9 @@ const std::string kScanDir = std::string(taliro::kInstallRoot) + "scan/";
 
 using Clock = std::chrono::steady_clock;
 
-double mibPerSecond(Clock::duration elapsed)
+double mibPerSecond(Clock::duration elapsed, size_t bytes = kTotal)
 {
-    return static_cast<double>(kTotal) / (1024.0 * 1024.0) / std::chrono::duration<double>(elapsed).count();
+    return static_cast<double>(bytes) / (1024.0 * 1024.0) / std::chrono::duration<double>(elapsed).count();
 }
 
 double median(std::vector<double> values)
@@ -74,8 +80,8 @@ std::string script()
     return text + "block 1 5\n";
 }
 
-// True when the file holds exactly one page of the fill byte; it is removed.
-bool pageIsRight(const std::string& path)
+// True when the file holds exactly one page (pageBytes) of the fill byte; it is removed.
+bool pageIsRight(const std::string& path, size_t pageBytes = kPageBytes)
 {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> chunk(1 << 20);
@@ -88,7 +94,7 @@ bool pageIsRight(const std::string& path)
         bytes += got;
     }
     std::filesystem::remove(path);
-    return right && bytes == kPageBytes;
+    return right && bytes == pageBytes;
 }
 
 // Receives records until one carries a non-zero result; their count, or -1 when the stream broke.
@@ -233,10 +239,8 @@ Clock::duration socatRun()
     return complete && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? elapsed : Clock::duration{};
 }
 
-int measure(const char* scriptedDaemon)
+int measureUsb(const char* scriptedDaemon)
 {
-    std::printf("load average before: %s\n", loadAverage().c_str());
-    std::filesystem::create_directories(kScanDir);
     const std::string scriptPath = std::string(taliro::kInstallRoot) + "bench-scanner.txt";
     writeWholeFile(scriptPath, script());
     DaemonProcess daemon;
@@ -267,18 +271,142 @@ int measure(const char* scriptedDaemon)
     std::printf("socat -u over loopback into a file (context, same 256 MiB):        %5.0f MiB/s\n",
                 median(socatRates));
     std::printf("daemon / plain loop: %.0f%% (goal: at least 90%%)\n", 100.0 * daemonRate / loopRate);
-    std::printf("load average after: %s\n", loadAverage().c_str());
     return 0;
+}
+
+// The network job: 4 A4 pages at 300 dpi in colour, each in 64 KiB blocks and a shorter last one.
+constexpr size_t kNetworkPage = 2480 * 3508 * 3;
+constexpr size_t kNetworkFullBlocks = kNetworkPage / kBlock;
+constexpr size_t kNetworkLastBlock = kNetworkPage % kBlock;
+constexpr size_t kNetworkTotal = kNetworkPage * kPages;
+// Per page a begin record and its blocks; then the job's end.
+constexpr int kNetworkRecords = kPages * (1 + static_cast<int>(kNetworkFullBlocks) + 1) + 1;
+// What the simulated scanner sends for it: the job header, then per page a new
+// page and its page header, the blocks with their headers; then the job's end.
+constexpr size_t kNetworkStream = kJobHeaderSize +
+                                  kPages * (2 * kBlockHeaderSize + (kNetworkFullBlocks + 1) * kBlockHeaderSize) +
+                                  kNetworkTotal + kBlockHeaderSize;
+const char kScannerAddress[] = "127.0.0.2";
+
+std::string networkScript()
+{
+    std::string text = "start = HTTP/1.1 200 OK\\r\\nContent-Length: 10\\r\\n\\r\\nRESULT=0\\r\\n\njob\njobheader 0\n";
+    for (int page = 0; page < kPages; ++page)
+        text += "newfile 0\ndata " + std::to_string(kBlock) + " " + std::to_string(kFill) + " x" +
+                std::to_string(kNetworkFullBlocks) + "\ndata " + std::to_string(kNetworkLastBlock) + " " +
+                std::to_string(kFill) + "\n";
+    return text + "jobdone\n";
+}
+
+// One network scan through the daemon, from the start request to the job's
+// last record; zero when it went wrong.
+Clock::duration networkDaemonRun()
+{
+    ScanClient client;
+    if (!client.connectTo())
+        return {};
+    TCPScanStartReq request;
+    zeroRecord(request);
+    copyText(request.socket.szScannerIP, kScannerAddress);
+    request.info.bitDepth = 24;
+    request.info.compType = COMPRESSION_NONE;
+    request.info.width = 2480;
+    request.info.height = 3508;
+    request.info.xResolution = request.info.yResolution = 300;
+    const auto begin = Clock::now();
+    TCPScanStartRes started;
+    if (!client.sendRequest(TCP_SCAN_START, request) || !client.receiveReply(started, 20000) || started.result != 0)
+        return {};
+    int records = 0;
+    TCPRecordRes record;
+    do {
+        if (!client.receiveReply(record, 60000))
+            return {};
+        ++records;
+    } while (record.result == 0);
+    const auto elapsed = Clock::now() - begin;
+    terminateWireString(started.fileName);
+    bool pagesRight = true;
+    for (int page = 0; page < kPages; ++page)
+        pagesRight = pageIsRight(std::string(started.fileName) + "_" + std::to_string(page) + ".tmp", kNetworkPage) &&
+                     pagesRight;
+    return records == kNetworkRecords && record.result == kSaneEndOfFile && pagesRight ? elapsed : Clock::duration{};
+}
+
+// socat taking the same stream from the simulated scanner's data port into a file.
+Clock::duration socatFromScannerRun()
+{
+    const std::string output = kScanDir + "socat.out";
+    const std::string connect = std::string("TCP:") + kScannerAddress + ":" + std::to_string(kScannerDataPort);
+    const std::string create = "CREATE:" + output;
+    const auto begin = Clock::now();
+    const pid_t socat = fork();
+    if (socat == 0) {
+        execlp("socat", "socat", "-u", "-b", "65536", connect.c_str(), create.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    if (socat < 0 || waitpid(socat, &status, 0) != socat)
+        return {};
+    const auto elapsed = Clock::now() - begin;
+    std::error_code error;
+    const bool complete = std::filesystem::file_size(output, error) == kNetworkStream;
+    std::filesystem::remove(output, error);
+    return complete && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? elapsed : Clock::duration{};
+}
+
+int measureNetwork(const char* shippedDaemon)
+{
+    SimScanner scanner(networkScript(), kScannerAddress);
+    DaemonProcess daemon;
+    if (!scanner.waitListening() || !daemon.start(shippedDaemon, {})) {
+        std::fprintf(stderr, "the simulated scanner or the shipped daemon did not start\n");
+        return 1;
+    }
+    std::vector<double> daemonRates, socatRates;
+    for (int run = 0; run < kRuns; ++run) {
+        const Clock::duration viaDaemon = networkDaemonRun();
+        const Clock::duration viaSocat = socatFromScannerRun();
+        if (viaDaemon == Clock::duration{} || viaSocat == Clock::duration{}) {
+            std::fprintf(stderr, "network run %d failed (daemon %s, socat %s)\n", run,
+                         viaDaemon == Clock::duration{} ? "failed" : "ok",
+                         viaSocat == Clock::duration{} ? "failed" : "ok");
+            return 1;
+        }
+        daemonRates.push_back(mibPerSecond(viaDaemon, kNetworkTotal));
+        socatRates.push_back(mibPerSecond(viaSocat, kNetworkTotal));
+    }
+    const double daemonRate = median(daemonRates);
+    const double socatRate = median(socatRates);
+    std::printf("every network run: 4 page files of %zu bytes checked byte for byte, %d records; socat's file "
+                "the whole %zu-byte stream\n",
+                kNetworkPage, kNetworkRecords, kNetworkStream);
+    std::printf("network data path (4 A4 300 dpi colour pages, 64 KiB blocks, median of %d): %5.0f MiB/s\n", kRuns,
+                daemonRate);
+    std::printf("socat -u from the simulated scanner into a file (same stream):           %5.0f MiB/s\n", socatRate);
+    std::printf("network / socat: %.0f%%\n", 100.0 * daemonRate / socatRate);
+    return 0;
+}
+
+int measure(const char* scriptedDaemon, const char* shippedDaemon)
+{
+    std::printf("load average before: %s\n", loadAverage().c_str());
+    std::filesystem::create_directories(kScanDir);
+    // One daemon at a time listens on 7003: the scripted one ends with its row.
+    const int result = measureUsb(scriptedDaemon) != 0 ? 1 : measureNetwork(shippedDaemon);
+    std::printf("load average after: %s\n", loadAverage().c_str());
+    return result;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--inside") == 0)
-        return measure(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "--inside") == 0)
+        return measure(argv[2], argv[3]);
     const std::string self = std::filesystem::canonical("/proc/self/exe").string();
-    execl(PRIVATE_NS_SCRIPT, PRIVATE_NS_SCRIPT, self.c_str(), "--inside", SCRIPTED_DAEMON, static_cast<char*>(nullptr));
+    execl(PRIVATE_NS_SCRIPT, PRIVATE_NS_SCRIPT, self.c_str(), "--inside", SCRIPTED_DAEMON, SHIPPED_DAEMON,
+          static_cast<char*>(nullptr));
     std::perror("private-ns.sh");
     return 1;
 }
