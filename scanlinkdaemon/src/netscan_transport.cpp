@@ -194,8 +194,8 @@ int vuro_send_osl(const VuroSocket& scanner, std::string& answer, int32_t type)
     if (fd < 0)
         return kSaneIoError;
     if (!sendToScanner(fd, std::string(query.begin(), query.end()))) {
-        vuro_close_tcp(fd);
         logSendError("[TaliroScanSDK] send vuro_send_osl msg error: %s(errno: %d)\n");
+        vuro_close_tcp(fd);
         return kSaneIoError;
     }
     uint8_t prefix[kAttributeLengthSize];

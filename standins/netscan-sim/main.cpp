@@ -15,6 +15,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -56,7 +58,9 @@ private:
 // The script with the position of each service's answers and of the jobs.
 class Scanner {
 public:
-    Scanner(Script script, Log& log) : script_(std::move(script)), log(log) {}
+    Scanner(Script script, Log& log) : log(log), script_(std::move(script)) {}
+
+    Log& log;
 
     // The next answer of the service, or null when the script has none.
     const Answer* nextAnswer(Service service)
@@ -86,9 +90,6 @@ private:
     std::mutex mutex_;
     size_t taken_[static_cast<size_t>(Service::Count)] = {};
     size_t jobsTaken_ = 0;
-
-public:
-    Log& log;
 };
 
 void sleepMs(long ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
