@@ -168,4 +168,13 @@ TEST_F(BlockReader, ExactReceiveGivesUpAtOnceWhenTheScannerCloses)
     EXPECT_EQ(vuro_tcp_recv_with_retry(daemonSide, buffer, sizeof buffer), -1);
 }
 
+using RequestSender = ScannerPeer;
+
+TEST_F(RequestSender, AScannerThatClosedFailsTheSendWithoutASignal)
+{
+    closeScanner();
+    // SIGPIPE would end this process here.
+    EXPECT_FALSE(sendToScanner(daemonSide, "GET / HTTP/1.1\r\n\r\n"));
+}
+
 }  // namespace
