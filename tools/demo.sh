@@ -3,8 +3,10 @@
 # builds the suite (Release, no tests) in build/, installs it into the install
 # root on a private tmpfs (tools/private-ns.sh, so the host is never touched)
 # and runs scanjob there, which scans from the installed stand-in backend
-# through the scan session into page files under <root>/scan/tmp/.
-# Run as root from any folder; arguments go to scanjob ([--flatbed] [--resolution <dpi>]).
+# through the scan session into page files under <root>/scan/tmp/, then
+# pagedemo, which scans into the page list as the window does, corrects the
+# pages and hands a text page to the installed recogniser.
+# Run as root from any folder; arguments go to both ([--flatbed] [--resolution <dpi>]).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 sh "$top/tools/install-deps.sh"
@@ -14,5 +16,14 @@ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALIRO_BUILD_T
 cmake --build "$build" -j 4
 root=$(sed -n 's/^TALIRO_INSTALL_ROOT:[A-Z]*=//p' "$build/CMakeCache.txt")
 
+# The steps share one namespace: the scan job, then the page list (import,
+# corrections and the recogniser), whose pages are left in demo-out/.
+steps='
+build=$1 out=$2
+shift 2
+"$build/scanstudio/sdk/demo/scanjob" "$@"
+echo
+"$build/scanstudio/src/imageprcess/demo/pagedemo" --out "$out/page-list" "$@"
+'
 sh "$top/tools/private-ns.sh" sh "$top/tools/with-install.sh" "$build" "$root" \
-    "$build/scanstudio/sdk/demo/scanjob" "$@"
+    sh -c "$steps" demo "$build" "$top/demo-out" "$@"

@@ -1,0 +1,237 @@
+// Runs one scan job from the installed backend into the page list, the way
+// the scanning window does, then corrects every page (background whitening,
+// deskew, border removal) and prints each page's size and skew before and
+// after. Then hands a rendered text page, turned on its side, to the
+// installed text recogniser: the import turns it upright and its words come
+// back. With --out, the pages before and after are written there as PNG.
+//
+// Usage: pagedemo [--flatbed] [--resolution <dpi>] [--out <folder>]
+
+#include "VuroScanSDK.h"
+#include "libimageprocess.h"
+#include "page_steps.h"
+#include "resolution.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTransform>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Request {
+    bool flatbed = false;
+    int resolution = 150;
+    QString out;
+};
+
+bool parseArguments(int argc, char **argv, Request &request)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--flatbed") == 0) {
+            request.flatbed = true;
+        } else if (std::strcmp(argv[i], "--resolution") == 0 && i + 1 < argc) {
+            bool ok = false;
+            request.resolution = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
+            if (!ok || request.resolution <= 0)
+                return false;
+        } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+            request.out = QString::fromLocal8Bit(argv[++i]);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtDebugMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+// Scans an A4 colour job into the page list; the number of pages, or -1.
+int scanInto(vuro::Libimageprocess &pages, const Request &request)
+{
+    VuroScanSDK session;
+    std::vector<SANE_Device> devices;
+    if (session.InitContext() != SANE_STATUS_GOOD || (session.GetAllDevice(devices), devices.empty())
+        || session.OpenDev(devices.front()) != SANE_STATUS_GOOD) {
+        std::fprintf(stderr, "pagedemo: no scanner\n");
+        return -1;
+    }
+    tagSettingInfo info;
+    info.xStart = 0;
+    info.yStart = 0;
+    info.xEnd = 210;
+    info.yEnd = 297;
+    info.resolution = request.resolution;
+    info.colorMode = 2;
+    info.feederEnabled = request.flatbed ? 0 : 1;
+    info.option5Value = 3;
+    info.option6Value = 3;
+
+    QEventLoop loop;
+    int errors = 0;
+    // Queued to this thread, as the window receives them.
+    QObject::connect(&session, &VuroScanSDK::sigPageCompleteBack, &loop,
+                     [&pages](const QString &file, int width, int height) {
+                         pages.appendRGBDataImage(file.toLocal8Bit().toStdString(), width, height);
+                     });
+    QObject::connect(&session, &VuroScanSDK::sigErrCallBack, &loop, [&errors](int) { ++errors; });
+    QObject::connect(&session, &VuroScanSDK::sigJobCompleteBack, &loop, [&] {
+        session.CancelScan();
+        loop.quit();
+    });
+    pages.setDPI(request.resolution);
+    const std::string base = pages.workFolder().toLocal8Bit().toStdString() + "taliroscane";
+    QDir().mkpath(pages.workFolder());
+    if (session.StartScan(info, base) != SANE_STATUS_GOOD) {
+        session.CancelScan();
+        std::fprintf(stderr, "pagedemo: the job did not start\n");
+        return -1;
+    }
+    session.start();
+    loop.exec();
+    session.wait();
+    session.CloseDev();
+    return errors == 0 ? pages.getImageCount() : -1;
+}
+
+std::unique_ptr<QImage> colourPage(vuro::Libimageprocess &pages, int index)
+{
+    return std::unique_ptr<QImage>(pages.getSaveImage(index, color_full));
+}
+
+void writePng(const QString &folder, const QString &name, const QImage &image)
+{
+    if (folder.isEmpty())
+        return;
+    const QString path = folder + "/" + name;
+    if (image.save(path, "png"))
+        std::printf("  wrote %s\n", qPrintable(path));
+}
+
+void correctPages(vuro::Libimageprocess &pages, const QString &out)
+{
+    for (int i = 0; i < pages.getImageCount(); ++i) {
+        auto before = colourPage(pages, i);
+        if (!before)
+            continue;
+        // The tilt is the turn that levels the page, the other way round.
+        const int skewBefore = -vuro::steps::measureSkew(*before);
+        pages.setResetBGColor(i, true, 0xFFFFFFFFu);
+        pages.setDeskew(i, true);
+        pages.setElimBorder(i, true);
+        auto after = colourPage(pages, i);
+        if (!after)
+            continue;
+        const QRect border = pages.getElimBorderRect(i);
+        std::printf("page %d: %dx%d, skew %d degrees -> whitened, deskewed and cut to the content at (%d, %d): "
+                    "%dx%d, skew %d degrees\n",
+                    i, before->width(), before->height(), skewBefore, border.x(), border.y(), after->width(),
+                    after->height(), -vuro::steps::measureSkew(*after));
+        writePng(out, QString("page%1-scanned.png").arg(i), *before);
+        writePng(out, QString("page%1-corrected.png").arg(i), *after);
+    }
+}
+
+// An A5 page at 200 dpi with lines of known words, English and Chinese.
+QImage textPage()
+{
+    QImage page(1169, 1654, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    page.setDotsPerMeterX(ImageHelper::dotsPerMeter(200));
+    page.setDotsPerMeterY(ImageHelper::dotsPerMeter(200));
+    QPainter painter(&page);
+    QFont latin("DejaVu Sans");
+    latin.setPixelSize(30);
+    painter.setFont(latin);
+    int y = 150;
+    for (const char *line : {"The scanner feeds every page through the document feeder",
+                             "Each correction starts again from the unedited page",
+                             "Background whitening and deskew run before the crop"}) {
+        painter.drawText(80, y, QString::fromUtf8(line));
+        y += 70;
+    }
+    QFont chinese("WenQuanYi Micro Hei");
+    chinese.setPixelSize(44);
+    painter.setFont(chinese);
+    painter.drawText(80, y + 30, QString::fromUtf8("扫描仪自动进纸，文字识别完成"));
+    return page;
+}
+
+bool recognise(vuro::Libimageprocess &pages, const QString &out)
+{
+    QString version;
+    if (!pages.getOCREnable(version)) {
+        std::printf("recogniser: not usable\n");
+        return false;
+    }
+    std::printf("recogniser: %s", qPrintable(version));
+    pages.clearList();
+    pages.setDPI(200);
+    pages.setQuality(100);
+    pages.setDetectOrientation(true);
+    QImage turned = textPage().transformed(QTransform().rotate(90));
+    const QSize scanned = turned.size();
+    pages.appendImage(&turned);
+    const QSize imported = pages.getImageSize(0);
+    std::printf("text page turned on its side: %dx%d, imported upright as %dx%d\n", scanned.width(),
+                scanned.height(), imported.width(), imported.height());
+    if (auto page = colourPage(pages, 0))
+        writePng(out, "text-page-upright.png", *page);
+    const QString text = pages.workFolder() + "ocr.txt";
+    if (!pages.ocr(0, text, "eng+chi_sim", false)) {
+        std::printf("recognition failed\n");
+        return false;
+    }
+    QFile file(text);
+    file.open(QIODevice::ReadOnly);
+    std::printf("recognised text:\n%s", file.readAll().constData());
+    return imported.width() < imported.height();
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    // Fonts for the text page; no display is needed.
+    qInstallMessageHandler(quietDebug);
+    char platform[] = "-platform";
+    char offscreen[] = "offscreen";
+    std::vector<char *> arguments(argv, argv + argc);
+    arguments.insert(arguments.begin() + 1, {platform, offscreen});
+    int count = static_cast<int>(arguments.size());
+    QGuiApplication app(count, arguments.data());
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    Request request;
+    if (!parseArguments(argc, argv, request)) {
+        std::fprintf(stderr, "usage: pagedemo [--flatbed] [--resolution <dpi>] [--out <folder>]\n");
+        return 2;
+    }
+    if (!request.out.isEmpty() && !QDir().mkpath(request.out)) {
+        std::fprintf(stderr, "pagedemo: cannot create %s\n", qPrintable(request.out));
+        return 1;
+    }
+
+    vuro::Libimageprocess pages;
+    const int scanned = scanInto(pages, request);
+    if (scanned <= 0)
+        return 1;
+    std::printf("page list: %d pages scanned at %d dpi\n", scanned, request.resolution);
+    correctPages(pages, request.out);
+    return recognise(pages, request.out) ? 0 : 1;
+}
