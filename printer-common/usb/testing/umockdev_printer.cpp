@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -19,6 +20,9 @@ namespace usb_testing {
 struct UmockdevPrinter::Device {
     int number = 0;
     FakeDevice script;
+    std::shared_ptr<BulkProgram> program;
+    bool unplugged = false;
+    std::set<std::uint8_t> halted;
     UMockdevIoctlBase* handler = nullptr;
     void* context = nullptr;  // the handler's HandlerContext
     // One per open device file, as the kernel keeps them; gone with the file.
@@ -59,6 +63,23 @@ int urbStatus(int libusbError)
     }
 }
 
+// The libusb error a failed transfer is recorded with.
+int libusbError(int status)
+{
+    switch (status) {
+    case -ETIMEDOUT:
+        return LIBUSB_ERROR_TIMEOUT;
+    case -EPIPE:
+        return LIBUSB_ERROR_PIPE;
+    case -ENODEV:
+        return LIBUSB_ERROR_NO_DEVICE;
+    case -EOVERFLOW:
+        return LIBUSB_ERROR_OVERFLOW;
+    default:
+        return status < 0 ? LIBUSB_ERROR_IO : 0;
+    }
+}
+
 // A string descriptor: UTF-16LE of the ASCII text; index 0 lists US English.
 std::vector<std::uint8_t> stringDescriptor(const FakeDevice& script, int index, bool* found)
 {
@@ -84,14 +105,22 @@ void complete(UMockdevIoctlClient* client, long result, int error)
     umockdev_ioctl_client_complete(client, result, error);
 }
 
+// How the device answers one transfer.
+struct Outcome {
+    int actual = 0;         // bytes transferred
+    int status = 0;         // 0 or -errno
+    bool answered = true;   // false: no answer before the caller's time-out
+    bool interfaceBusy = false;
+    int scriptedResult = 0;  // the libusb error a script gave, recorded as it is
+};
+
 }  // namespace
 
 // Serves one usbfs request of the client; called on umockdev's thread.
 class UsbfsHandler {
 public:
-    UsbfsHandler(UmockdevPrinter::Device& device, UMockdevIoctlClient* client, std::mutex& mutex,
-                 std::vector<ControlRecord>& controls, std::vector<BulkRecord>& bulks)
-        : device_(device), lock_(mutex), mine_(device.openings[client]), controls_(controls), bulks_(bulks)
+    UsbfsHandler(UmockdevPrinter& bed, UmockdevPrinter::Device& device, UMockdevIoctlClient* client)
+        : bed_(bed), device_(device), lock_(bed.mutex_), mine_(device.openings[client])
     {
     }
 
@@ -99,6 +128,8 @@ public:
     {
         const gulong request = umockdev_ioctl_client_get_request(client);
         UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+        if (device_.unplugged)
+            return complete(client, -1, ENODEV);
         switch (request) {
         case USBDEVFS_GET_CAPABILITIES: {
             UMockdevIoctlData* data = resolve(arg, sizeof(std::uint32_t));
@@ -161,15 +192,38 @@ public:
             mine_.completed.push_back(address);
             return complete(client, 0, 0);
         }
+        case USBDEVFS_CONTROL:
+            return synchronousControl(client, arg);
+        case USBDEVFS_BULK:
+            return synchronousBulk(client, arg);
+        case USBDEVFS_RESETEP:
+        case USBDEVFS_CLEAR_HALT:
+            return endpointRequest(client, arg, request == USBDEVFS_CLEAR_HALT ? EndpointRequest::ClearHalt
+                                                                                : EndpointRequest::ResetEndpoint);
+        case USBDEVFS_RESET:
+            device_.halted.clear();
+            if (device_.program)
+                device_.program->reset();
+            bed_.endpointRequests_.push_back({device_.number, EndpointRequest::ResetDevice, 0, 0});
+            return complete(client, 0, 0);
         default:
             return complete(client, -1, ENOTTY);
         }
     }
 
 private:
+    // The client's memory at the pointer stored at `offset` of `data`; null
+    // for a null pointer or memory umockdev cannot reach.
     static UMockdevIoctlData* resolve(UMockdevIoctlData* data, std::size_t length, std::size_t offset = 0)
     {
         return umockdev_ioctl_data_resolve(data, offset, length, nullptr);
+    }
+
+    static UMockdevIoctlData* resolveBuffer(UMockdevIoctlData* data, std::size_t offset, std::size_t length)
+    {
+        void* pointer = nullptr;
+        std::memcpy(&pointer, data->data + offset, sizeof pointer);
+        return pointer != nullptr && length > 0 ? resolve(data, length, offset) : nullptr;
     }
 
     bool interfaceExists(int number) const
@@ -190,6 +244,33 @@ private:
         return bulkEndpointReachable(device_.script, [this](int number) { return mayUse(number); }, endpoint);
     }
 
+    // The interface whose current setting has the endpoint; -1 for none.
+    int interfaceOf(unsigned int endpoint) const
+    {
+        if (device_.script.configs.empty())
+            return -1;
+        const auto& interfaces = device_.script.configs[0].interfaces;
+        for (std::size_t i = 0; i < interfaces.size(); ++i) {
+            if (interfaces[i].altSettings.empty())
+                continue;
+            for (const FakeEndpoint& candidate : interfaces[i].altSettings[0].endpoints)
+                if (candidate.address == endpoint)
+                    return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    // The errno usbfs gives a synchronous request on the endpoint, 0 when it
+    // may run. The reopened copy of a file is the same file, so these claim
+    // nothing; a kernel driver still keeps them out.
+    int synchronousAccess(unsigned int endpoint) const
+    {
+        const int number = interfaceOf(endpoint);
+        if (number < 0)
+            return ENOENT;
+        return device_.script.kernelDriverOn.count(number) ? EBUSY : 0;
+    }
+
     // Answers the URB at once, or leaves it for libusb to discard at its time-out.
     void submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
     {
@@ -199,20 +280,26 @@ private:
         UMockdevIoctlData* buffer = length > 0 ? resolve(urbData, length, offsetof(usbdevfs_urb, buffer)) : nullptr;
         urb->actual_length = 0;
         urb->status = 0;
-        bool answered = true;
+        Outcome outcome;
         if (urb->type == USBDEVFS_URB_TYPE_CONTROL) {
             if (buffer == nullptr || length < sizeof(usb_ctrlrequest))
                 return complete(client, -1, EINVAL);
-            if (!control(*urb, buffer->data, length, &answered))
+            usb_ctrlrequest setup;
+            std::memcpy(&setup, buffer->data, sizeof setup);
+            setup.wLength = static_cast<std::uint16_t>(std::min<std::size_t>(setup.wLength, length - sizeof setup));
+            outcome = control(setup, buffer->data + sizeof setup, 0, false);
+            if (outcome.interfaceBusy)
                 return complete(client, -1, EBUSY);
         } else if (urb->type == USBDEVFS_URB_TYPE_BULK) {
             if (!endpointReachable(urb->endpoint))
                 return complete(client, -1, ENOENT);
-            bulk(*urb, buffer ? buffer->data : nullptr, length, &answered);
+            outcome = bulk(urb->endpoint, buffer ? buffer->data : nullptr, length, 0, false);
         } else {
             return complete(client, -1, EINVAL);
         }
-        if (answered) {
+        urb->actual_length = outcome.actual;
+        urb->status = outcome.status;
+        if (outcome.answered) {
             mine_.completed.push_back(urbData->client_addr);
         } else {
             // Reported once libusb gives up and discards it.
@@ -222,108 +309,215 @@ private:
         complete(client, 0, 0);
     }
 
-    bool control(usbdevfs_urb& urb, std::uint8_t* buffer, std::size_t length, bool* answered)
+    // A request the device leaves unanswered times out at once.
+    static void completeTransfer(UMockdevIoctlClient* client, const Outcome& outcome)
     {
-        usb_ctrlrequest setup;
-        std::memcpy(&setup, buffer, sizeof setup);
-        const std::uint16_t wLength = static_cast<std::uint16_t>(std::min<std::size_t>(setup.wLength, length - sizeof setup));
-        std::uint8_t* data = buffer + sizeof setup;
+        if (!outcome.answered)
+            return complete(client, -1, ETIMEDOUT);
+        if (outcome.status < 0)
+            return complete(client, -1, -outcome.status);
+        complete(client, outcome.actual, 0);
+    }
+
+    void synchronousControl(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
+    {
+        UMockdevIoctlData* transferData = resolve(arg, sizeof(usbdevfs_ctrltransfer));
+        if (transferData == nullptr)
+            return complete(client, -1, EFAULT);
+        const auto* transfer = reinterpret_cast<const usbdevfs_ctrltransfer*>(transferData->data);
+        const usb_ctrlrequest setup{transfer->bRequestType, transfer->bRequest, transfer->wValue, transfer->wIndex,
+                                    transfer->wLength};
+        UMockdevIoctlData* buffer =
+            resolveBuffer(transferData, offsetof(usbdevfs_ctrltransfer, data), transfer->wLength);
+        if (transfer->wLength > 0 && buffer == nullptr)
+            return complete(client, -1, EFAULT);
+        const Outcome outcome = control(setup, buffer ? buffer->data : nullptr, transfer->timeout, true);
+        if (outcome.interfaceBusy)
+            return complete(client, -1, EBUSY);
+        completeTransfer(client, outcome);
+    }
+
+    void synchronousBulk(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
+    {
+        UMockdevIoctlData* transferData = resolve(arg, sizeof(usbdevfs_bulktransfer));
+        if (transferData == nullptr)
+            return complete(client, -1, EFAULT);
+        const auto* transfer = reinterpret_cast<const usbdevfs_bulktransfer*>(transferData->data);
+        const std::uint8_t endpoint = static_cast<std::uint8_t>(transfer->ep);
+        if (const int refused = synchronousAccess(transfer->ep))
+            return complete(client, -1, refused);
+        UMockdevIoctlData* buffer = resolveBuffer(transferData, offsetof(usbdevfs_bulktransfer, data), transfer->len);
+        if (transfer->len > 0 && buffer == nullptr)
+            return complete(client, -1, EFAULT);
+        bool held = false;
+        const Outcome outcome =
+            bulk(endpoint, buffer ? buffer->data : nullptr, transfer->len, transfer->timeout, true, &held);
+        if (!held)
+            completeTransfer(client, outcome);
+    }
+
+    void endpointRequest(UMockdevIoctlClient* client, UMockdevIoctlData* arg, EndpointRequest::Kind kind)
+    {
+        UMockdevIoctlData* data = resolve(arg, sizeof(unsigned int));
+        if (data == nullptr)
+            return complete(client, -1, EFAULT);
+        const unsigned int endpoint = *reinterpret_cast<const unsigned int*>(data->data);
+        const int result = interfaceOf(endpoint) >= 0 ? 0 : -ENOENT;
+        if (result == 0 && kind == EndpointRequest::ClearHalt)
+            device_.halted.erase(static_cast<std::uint8_t>(endpoint));
+        bed_.endpointRequests_.push_back({device_.number, kind, static_cast<std::uint8_t>(endpoint), result});
+        complete(client, result < 0 ? -1 : 0, -result);
+    }
+
+    // Answers a control request; `data` holds its wLength bytes, sent ones
+    // for a request to the device, room for the answer for one from it.
+    Outcome control(const usb_ctrlrequest& setup, std::uint8_t* data, unsigned int timeoutMs, bool synchronous)
+    {
+        Outcome outcome;
+        const std::uint16_t wLength = setup.wLength;
         const bool in = (setup.bRequestType & USB_DIR_IN) != 0;
 
         if (setup.bRequestType == 0x80 && setup.bRequest == USB_REQ_GET_DESCRIPTOR && (setup.wValue >> 8) == USB_DT_STRING) {
             bool found = false;
             const auto bytes = stringDescriptor(device_.script, setup.wValue & 0xFF, &found);
             if (!found) {
-                urb.status = -EPIPE;
-                return true;
+                outcome.status = -EPIPE;
+                return outcome;
             }
             const std::size_t count = std::min<std::size_t>(bytes.size(), wLength);
             std::copy_n(bytes.begin(), count, data);
-            urb.actual_length = static_cast<int>(count);
-            return true;
+            outcome.actual = static_cast<int>(count);
+            return outcome;
         }
 
         ControlRecord sent{device_.number, setup.bRequestType, setup.bRequest, setup.wValue, setup.wIndex,
-                           setup.wLength, 0, {}};
-        if (!in)
+                           setup.wLength, timeoutMs, {}};
+        if (!in && data != nullptr)
             sent.data.assign(data, data + wLength);
-        controls_.push_back(sent);
-        if ((setup.bRequestType & 0x1F) == USB_RECIP_INTERFACE && !mayUse(setup.wIndex & 0xFF))
-            return false;
+        bed_.controls_.push_back(sent);
+        if ((setup.bRequestType & 0x1F) == USB_RECIP_INTERFACE) {
+            const int number = setup.wIndex & 0xFF;
+            const bool usable = synchronous ? device_.script.kernelDriverOn.count(number) == 0 : mayUse(number);
+            if (!usable) {
+                outcome.interfaceBusy = true;
+                return outcome;
+            }
+        }
         const auto answer = device_.script.controlAnswers.find({setup.bRequestType, setup.bRequest});
         if (answer == device_.script.controlAnswers.end()) {
-            urb.status = -EPIPE;
-            return true;
+            outcome.status = -EPIPE;
+            return outcome;
         }
         if (answer->second.result == LIBUSB_ERROR_TIMEOUT) {
-            *answered = false;
-            return true;
+            outcome.answered = false;
+            return outcome;
         }
         if (answer->second.result < 0) {
-            urb.status = urbStatus(answer->second.result);
-            return true;
+            outcome.status = urbStatus(answer->second.result);
+            return outcome;
         }
         if (!in) {
-            urb.actual_length = wLength;
-            return true;
+            outcome.actual = wLength;
+            return outcome;
         }
         const std::size_t count = std::min<std::size_t>(answer->second.data.size(), wLength);
         std::copy_n(answer->second.data.begin(), count, data);
-        urb.actual_length = static_cast<int>(count);
-        return true;
+        outcome.actual = static_cast<int>(count);
+        return outcome;
     }
 
-    void bulk(usbdevfs_urb& urb, std::uint8_t* data, std::size_t length, bool* answered)
+    Outcome bulk(std::uint8_t endpoint, std::uint8_t* data, std::size_t length, unsigned int timeoutMs,
+                 bool synchronous, bool* held = nullptr)
     {
-        bulks_.push_back({device_.number, urb.endpoint, static_cast<int>(length), 0, {}, 0});
-        BulkRecord& log = bulks_.back();
-        if (!(urb.endpoint & USB_DIR_IN)) {
+        BulkRecord log{device_.number, endpoint, static_cast<int>(length), timeoutMs, {}, 0};
+        const Outcome outcome = bulkAnswer(endpoint, data, length, synchronous, held);
+        if (!bed_.recording_)
+            return outcome;
+        if (!outcome.answered)
+            log.result = LIBUSB_ERROR_TIMEOUT;
+        else if (outcome.status < 0)
+            log.result = outcome.scriptedResult < 0 ? outcome.scriptedResult : libusbError(outcome.status);
+        if (data != nullptr)
+            log.data.assign(data, data + outcome.actual);
+        bed_.bulks_.push_back(std::move(log));
+        return outcome;
+    }
+
+    Outcome bulkAnswer(std::uint8_t endpoint, std::uint8_t* data, std::size_t length, bool synchronous, bool* held)
+    {
+        Outcome outcome;
+        if (device_.halted.count(endpoint)) {
+            outcome.status = -EPIPE;
+            return outcome;
+        }
+        if (device_.program)
+            return programAnswer(endpoint, data, length, synchronous, held);
+        if (!(endpoint & USB_DIR_IN)) {
             const std::size_t accepted = device_.script.bulkOutAccepts < 0
                                              ? length
                                              : std::min(length, static_cast<std::size_t>(device_.script.bulkOutAccepts));
-            if (data != nullptr)
-                log.data.assign(data, data + accepted);
-            urb.actual_length = static_cast<int>(accepted);
-            return;
+            outcome.actual = static_cast<int>(accepted);
+            return outcome;
         }
-        auto& queue = device_.script.bulkInAnswers[urb.endpoint];
+        auto& queue = device_.script.bulkInAnswers[endpoint];
         if (queue.empty() || queue.front().result == LIBUSB_ERROR_TIMEOUT) {
             if (!queue.empty())
                 queue.pop_front();
-            log.result = LIBUSB_ERROR_TIMEOUT;
-            *answered = false;
-            return;
+            outcome.answered = false;
+            return outcome;
         }
         const FakeAnswer answer = queue.front();
         queue.pop_front();
         const std::size_t count = std::min(answer.data.size(), length);
         if (count > 0)
             std::copy_n(answer.data.begin(), count, data);
-        log.data.assign(answer.data.begin(), answer.data.begin() + static_cast<std::ptrdiff_t>(count));
-        urb.actual_length = static_cast<int>(count);
+        outcome.actual = static_cast<int>(count);
         if (answer.result < 0) {
-            urb.status = urbStatus(answer.result);
-            log.result = answer.result;
+            outcome.status = urbStatus(answer.result);
+            outcome.scriptedResult = answer.result;
         } else if (answer.data.size() > count) {
-            urb.status = -EOVERFLOW;
-            log.result = LIBUSB_ERROR_OVERFLOW;
+            outcome.status = -EOVERFLOW;
         }
+        return outcome;
     }
 
+    Outcome programAnswer(std::uint8_t endpoint, std::uint8_t* data, std::size_t length, bool synchronous,
+                          bool* held)
+    {
+        Outcome outcome;
+        const int result = endpoint & USB_DIR_IN ? device_.program->bulkIn(endpoint, data, length)
+                                                 : device_.program->bulkOut(endpoint, data, length);
+        if (result == BulkProgram::kHalt) {
+            device_.halted.insert(endpoint);
+            outcome.status = -EPIPE;
+        } else if (result == BulkProgram::kUnplug) {
+            device_.unplugged = true;
+            outcome.status = -ENODEV;
+        } else if (result == BulkProgram::kHold && synchronous && held != nullptr) {
+            *held = true;
+            outcome.answered = false;
+        } else if (result == BulkProgram::kHold || result == -ETIMEDOUT) {
+            outcome.answered = false;
+        } else if (result < 0) {
+            outcome.status = result;
+        } else {
+            outcome.actual = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(result), length));
+        }
+        return outcome;
+    }
+
+    UmockdevPrinter& bed_;
     UmockdevPrinter::Device& device_;
     std::lock_guard<std::mutex> lock_;
     UmockdevPrinter::Device::Opening& mine_;
-    std::vector<ControlRecord>& controls_;
-    std::vector<BulkRecord>& bulks_;
 };
 
 namespace {
 
 struct HandlerContext {
+    UmockdevPrinter* bed;
     UmockdevPrinter::Device* device;
     std::mutex* mutex;
-    std::vector<ControlRecord>* controls;
-    std::vector<BulkRecord>* bulks;
 };
 
 // umockdev drops its client object when the device file is closed (or its
@@ -345,7 +539,7 @@ gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer userD
     }
     if (first)
         g_object_weak_ref(G_OBJECT(client), onClientGone, context);
-    UsbfsHandler(*context->device, client, *context->mutex, *context->controls, *context->bulks).handle(client);
+    UsbfsHandler(*context->bed, *context->device, client).handle(client);
     return TRUE;
 }
 
@@ -354,16 +548,39 @@ void freeContext(gpointer userData, GClosure*)
     delete static_cast<HandlerContext*>(userData);
 }
 
+// A process killed while the bed holds its request leaves umockdev a client
+// whose stream is still open, which it reports when it drops the client;
+// that is the expected end of such a request, so the report is left out.
+void passUmockdevReports(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer)
+{
+    if (message != nullptr && std::strstr(message, "Destroying IoctlClient with open stream") != nullptr)
+        return;
+    g_log_default_handler(domain, level, message, nullptr);
+}
+
+std::string hexText(const std::vector<std::uint8_t>& bytes)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (std::uint8_t byte : bytes) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0F];
+    }
+    return text;
+}
+
 }  // namespace
 
-UmockdevPrinter::UmockdevPrinter() : testbed_(umockdev_testbed_new()) {}
+UmockdevPrinter::UmockdevPrinter() : testbed_(umockdev_testbed_new())
+{
+    static std::once_flag filterInstalled;
+    std::call_once(filterInstalled, [] { g_log_set_handler(nullptr, G_LOG_LEVEL_CRITICAL, passUmockdevReports, nullptr); });
+}
 
 UmockdevPrinter::~UmockdevPrinter()
 {
     for (const auto& device : devices_) {
-        char node[32];
-        std::snprintf(node, sizeof node, "/dev/bus/usb/001/%03d", device->number + kFirstDeviceNumber);
-        umockdev_testbed_detach_ioctl(testbed_, node, nullptr);
+        umockdev_testbed_detach_ioctl(testbed_, nodePath(device->number).c_str(), nullptr);
         std::lock_guard<std::mutex> lock(mutex_);
         for (const auto& opening : device->openings)
             g_object_weak_unref(G_OBJECT(const_cast<UMockdevIoctlClient*>(opening.first)), onClientGone,
@@ -381,19 +598,40 @@ bool UmockdevPrinter::active() const
     return umockdev_in_mock_environment();
 }
 
-int UmockdevPrinter::addDevice(const FakeDevice& script)
+std::string UmockdevPrinter::nodePath(int device)
+{
+    char node[32];
+    std::snprintf(node, sizeof node, "/dev/bus/usb/001/%03d", device + kFirstDeviceNumber);
+    return node;
+}
+
+void UmockdevPrinter::preloadPerProcessFiles()
+{
+    const char* current = std::getenv("LD_PRELOAD");
+    const std::string preload = USBFS_PER_PROCESS_PRELOAD;
+    if (current != nullptr && std::string(current).find(preload) != std::string::npos)
+        return;
+    setenv("LD_PRELOAD", (current != nullptr && *current ? preload + ":" + current : preload).c_str(), 1);
+}
+
+int UmockdevPrinter::addDevice(const FakeDevice& script, std::shared_ptr<BulkProgram> program)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     const int number = static_cast<int>(devices_.size());
     const int devnum = number + kFirstDeviceNumber;
     if (devnum > 127)
         return -1;
-    // The record format of umockdev-record: P sysfs path, N device node,
-    // E udev property, A attribute, H binary attribute in hex.
+    // The record format of umockdev-record: P sysfs path, N device node (with
+    // its content in hex: usbfs reads the descriptors from the node), E udev
+    // property, A attribute, H binary attribute in hex.
+    const std::string descriptors = hexText(descriptorBytes(script));
     char head[512];
     std::snprintf(head, sizeof head,
                   "P: /devices/pci0000:00/0000:00:14.0/usb1/1-%d\n"
-                  "N: bus/usb/001/%03d\n"
+                  "N: bus/usb/001/%03d=",
+                  devnum, devnum);
+    char tail[512];
+    std::snprintf(tail, sizeof tail,
                   "E: SUBSYSTEM=usb\n"
                   "E: DEVTYPE=usb_device\n"
                   "E: BUSNUM=001\n"
@@ -403,14 +641,8 @@ int UmockdevPrinter::addDevice(const FakeDevice& script)
                   "A: devnum=%d\n"
                   "A: speed=480\n"
                   "H: descriptors=",
-                  devnum, devnum, devnum, devnum, devnum);
-    std::string record = head;
-    static const char kDigits[] = "0123456789ABCDEF";
-    for (std::uint8_t byte : descriptorBytes(script)) {
-        record += kDigits[byte >> 4];
-        record += kDigits[byte & 0x0F];
-    }
-    record += '\n';
+                  devnum, devnum, devnum);
+    const std::string record = std::string(head) + descriptors + "\n" + tail + descriptors + "\n";
     GError* error = nullptr;
     if (!umockdev_testbed_add_from_string(testbed_, record.c_str(), &error)) {
         std::fprintf(stderr, "umockdev: %s\n", error != nullptr ? error->message : "add failed");
@@ -421,14 +653,13 @@ int UmockdevPrinter::addDevice(const FakeDevice& script)
     auto device = std::make_unique<Device>();
     device->number = number;
     device->script = script;
+    device->program = std::move(program);
     device->handler = umockdev_ioctl_base_new();
-    auto* context = new HandlerContext{device.get(), &mutex_, &controls_, &bulks_};
+    auto* context = new HandlerContext{this, device.get(), &mutex_};
     g_signal_connect_data(device->handler, "handle-ioctl", G_CALLBACK(onIoctl), context, freeContext,
                           GConnectFlags(0));
     device->context = context;
-    char node[32];
-    std::snprintf(node, sizeof node, "/dev/bus/usb/001/%03d", devnum);
-    if (!umockdev_testbed_attach_ioctl(testbed_, node, device->handler, &error)) {
+    if (!umockdev_testbed_attach_ioctl(testbed_, nodePath(number).c_str(), device->handler, &error)) {
         std::fprintf(stderr, "umockdev: %s\n", error != nullptr ? error->message : "attach failed");
         g_clear_error(&error);
         g_object_unref(device->handler);
@@ -436,6 +667,24 @@ int UmockdevPrinter::addDevice(const FakeDevice& script)
     }
     devices_.push_back(std::move(device));
     return number;
+}
+
+void UmockdevPrinter::unplug(int device)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    devices_.at(static_cast<std::size_t>(device))->unplugged = true;
+}
+
+void UmockdevPrinter::haltEndpoint(int device, std::uint8_t endpoint)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    devices_.at(static_cast<std::size_t>(device))->halted.insert(endpoint);
+}
+
+void UmockdevPrinter::recordTransfers(bool on)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    recording_ = on;
 }
 
 void UmockdevPrinter::queueBulkIn(int device, std::uint8_t endpoint, const FakeAnswer& answer)
@@ -471,6 +720,12 @@ std::vector<std::uint8_t> UmockdevPrinter::bulkOutData(int device, std::uint8_t 
         if (record.device == device && record.endpoint == endpoint && !(endpoint & LIBUSB_ENDPOINT_IN))
             data.insert(data.end(), record.data.begin(), record.data.end());
     return data;
+}
+
+std::vector<EndpointRequest> UmockdevPrinter::endpointRequests() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return endpointRequests_;
 }
 
 std::set<int> UmockdevPrinter::claimedInterfaces(int device) const
