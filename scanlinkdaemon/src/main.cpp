@@ -1,10 +1,10 @@
-#include "absent_transports.h"
 #include "netscan_transport.h"
 #include "scan_daemon.h"
+#include "usbfs_scanner.h"
 
 int main()
 {
-    AbsentUsbScanner usb;
+    UsbfsScanner usb;
     NetworkTransport network;
     return runScanLinkDaemon(usb, network);
 }

@@ -20,6 +20,8 @@
 #include <pthread.h>
 #include <stdarg.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -37,25 +39,30 @@ static struct tracked_file files[TRACKED_DESCRIPTORS];
 /* Recursive: umockdev's functions that these call may come back here. */
 static pthread_mutex_t files_lock = PTHREAD_RECURSIVE_MUTEX_INITIALIZER_NP;
 
-static void *next_symbol(const char *name)
+static int (*next_open)(const char *, int, ...);
+static int (*next_openat)(int, const char *, int, ...);
+static int (*next_close)(int);
+static int (*next_ioctl)(int, unsigned long, ...);
+static ssize_t (*next_read)(int, void *, size_t);
+static int (*next_mkdir)(const char *, mode_t);
+static int ready;
+
+__attribute__((constructor)) static void set_up(void)
 {
-    return dlsym(RTLD_NEXT, name);
+    next_open = (int (*)(const char *, int, ...))dlsym(RTLD_NEXT, "open");
+    next_openat = (int (*)(int, const char *, int, ...))dlsym(RTLD_NEXT, "openat");
+    next_close = (int (*)(int))dlsym(RTLD_NEXT, "close");
+    next_ioctl = (int (*)(int, unsigned long, ...))dlsym(RTLD_NEXT, "ioctl");
+    next_read = (ssize_t (*)(int, void *, size_t))dlsym(RTLD_NEXT, "read");
+    next_mkdir = (int (*)(const char *, mode_t))dlsym(RTLD_NEXT, "mkdir");
+    ready = next_open && next_openat && next_close && next_ioctl && next_read && next_mkdir;
 }
 
-static int next_open(const char *path, int flags, mode_t mode)
+static int open_next(int dirfd, const char *path, int flags, mode_t mode)
 {
-    static int (*real)(const char *, int, ...);
-    if (!real)
-        real = (int (*)(const char *, int, ...))next_symbol("open");
-    return real(path, flags, mode);
-}
-
-static int next_openat(int dirfd, const char *path, int flags, mode_t mode)
-{
-    static int (*real)(int, const char *, int, ...);
-    if (!real)
-        real = (int (*)(int, const char *, int, ...))next_symbol("openat");
-    return real(dirfd, path, flags, mode);
+    if (!ready)
+        return (int)syscall(SYS_openat, dirfd, path, flags, mode);
+    return dirfd == AT_FDCWD ? next_open(path, flags, mode) : next_openat(dirfd, path, flags, mode);
 }
 
 static void track(int fd, const char *path)
@@ -85,7 +92,7 @@ static int route(int fd)
     if (file->opener != 0 && file->opener != self) {
         if (file->reopened_in != self) {
             file->reopened_in = self;
-            file->reopened_fd = next_open(file->node, O_RDWR | O_CLOEXEC, 0);
+            file->reopened_fd = open_next(AT_FDCWD, file->node, O_RDWR | O_CLOEXEC, 0);
         }
         if (file->reopened_fd >= 0)
             target = file->reopened_fd;
@@ -105,7 +112,7 @@ int open(const char *path, int flags, ...)
     va_start(args, flags);
     const mode_t mode = mode_argument(flags, args);
     va_end(args);
-    const int fd = next_open(path, flags, mode);
+    const int fd = open_next(AT_FDCWD, path, flags, mode);
     track(fd, path);
     return fd;
 }
@@ -116,7 +123,7 @@ int open64(const char *path, int flags, ...)
     va_start(args, flags);
     const mode_t mode = mode_argument(flags, args);
     va_end(args);
-    const int fd = next_open(path, flags, mode);
+    const int fd = open_next(AT_FDCWD, path, flags, mode);
     track(fd, path);
     return fd;
 }
@@ -127,7 +134,7 @@ int openat(int dirfd, const char *path, int flags, ...)
     va_start(args, flags);
     const mode_t mode = mode_argument(flags, args);
     va_end(args);
-    const int fd = next_openat(dirfd, path, flags, mode);
+    const int fd = open_next(dirfd, path, flags, mode);
     track(fd, path[0] == '/' ? path : NULL);
     return fd;
 }
@@ -138,43 +145,47 @@ int openat64(int dirfd, const char *path, int flags, ...)
     va_start(args, flags);
     const mode_t mode = mode_argument(flags, args);
     va_end(args);
-    const int fd = next_openat(dirfd, path, flags, mode);
+    const int fd = open_next(dirfd, path, flags, mode);
     track(fd, path[0] == '/' ? path : NULL);
     return fd;
 }
 
 int close(int fd)
 {
-    static int (*real)(int);
-    if (!real)
-        real = (int (*)(int))next_symbol("close");
+    if (!ready)
+        return (int)syscall(SYS_close, fd);
     if (fd >= 0 && fd < TRACKED_DESCRIPTORS) {
         pthread_mutex_lock(&files_lock);
         struct tracked_file *file = &files[fd];
         if (file->opener != 0 && file->reopened_in == getpid() && file->reopened_fd >= 0)
-            real(file->reopened_fd);
+            next_close(file->reopened_fd);
         memset(file, 0, sizeof *file);
         pthread_mutex_unlock(&files_lock);
     }
-    return real(fd);
+    return next_close(fd);
 }
 
 int ioctl(int fd, unsigned long request, ...)
 {
-    static int (*real)(int, unsigned long, ...);
-    if (!real)
-        real = (int (*)(int, unsigned long, ...))next_symbol("ioctl");
     va_list args;
     va_start(args, request);
     void *argument = va_arg(args, void *);
     va_end(args);
-    return real(route(fd), request, argument);
+    if (!ready)
+        return (int)syscall(SYS_ioctl, fd, request, argument);
+    return next_ioctl(route(fd), request, argument);
 }
 
 ssize_t read(int fd, void *buffer, size_t count)
 {
-    static ssize_t (*real)(int, void *, size_t);
-    if (!real)
-        real = (ssize_t (*)(int, void *, size_t))next_symbol("read");
-    return real(route(fd), buffer, count);
+    if (!ready)
+        return syscall(SYS_read, fd, buffer, count);
+    return next_read(route(fd), buffer, count);
+}
+
+int mkdir(const char *path, mode_t mode)
+{
+    if (!ready)
+        return (int)syscall(SYS_mkdir, path, mode);
+    return next_mkdir(path, mode);
 }

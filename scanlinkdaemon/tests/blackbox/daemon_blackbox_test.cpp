@@ -7,6 +7,7 @@
 #include "daemon_log.h"
 #include "daemon_process.h"
 #include "listener.h"
+#include "private_mounts.h"
 #include "scan_client.h"
 
 #include <taliro/install_root.h>
@@ -15,12 +16,9 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <linux/magic.h>
 #include <memory>
 #include <set>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <thread>
 #include <unistd.h>
 
@@ -566,55 +564,13 @@ block 1 5
     EXPECT_EQ(count(log, "usb scan record process exit:5"), static_cast<size_t>(kClients));
 }
 
-// Mounts made for one test in its private mount namespace, undone at its end.
-class Mounts {
-public:
-    ~Mounts()
-    {
-        for (auto target = targets_.rbegin(); target != targets_.rend(); ++target)
-            umount2(target->c_str(), MNT_DETACH);
-    }
-    bool bind(const std::string& source, const std::string& target)
-    {
-        return add(mount(source.c_str(), target.c_str(), nullptr, MS_BIND | MS_REC, nullptr), target);
-    }
-    bool tmpfs(const std::string& target)
-    {
-        return add(mount("tmpfs", target.c_str(), "tmpfs", 0, "mode=0755"), target);
-    }
-
-private:
-    bool add(int result, const std::string& target)
-    {
-        if (result != 0)
-            return false;
-        targets_.push_back(target);
-        return true;
-    }
-    std::vector<std::string> targets_;
-};
-
-bool isTmpfs(const std::string& path)
-{
-    struct statfs info {};
-    return statfs(path.c_str(), &info) == 0 && info.f_type == TMPFS_MAGIC;
-}
-
 TEST_F(DaemonTest, ShippedDaemonListsNoBusWithoutBusFoldersAndNoDeviceOnAnEmptyBus)
 {
     // The daemon sees a /dev of this test's own, holding only null, and no
     // /proc/bus/usb; nothing of the machine's USB devices is opened.
-    ASSERT_TRUE(isTmpfs(kRoot));
-    const std::string fakeDev = kRoot + "fake-dev";
-    std::filesystem::create_directories(fakeDev);
-    writeWholeFile(fakeDev + "/null", "");
     Mounts mounts;
-    ASSERT_TRUE(mounts.bind("/dev/null", fakeDev + "/null"));
-    ASSERT_TRUE(mounts.bind(fakeDev, "/dev"));
-    ASSERT_TRUE(std::filesystem::exists("/dev/null") && isTmpfs("/dev/"));
-    if (std::filesystem::exists("/proc/bus/usb")) {
-        ASSERT_TRUE(mounts.tmpfs("/proc/bus"));
-    }
+    ASSERT_TRUE(mounts.ownDev(false));
+    ASSERT_TRUE(mounts.hideProcBus());
 
     ASSERT_TRUE(daemon.start(kRoot + "bin/ScanLinkDaemon", {}));
     ScanClient client;

@@ -1,0 +1,281 @@
+// The daemon's USB data path: a 4-page A4 300 dpi colour job (2480 x 3508 x 3
+// bytes a page, blocks of 8 lines) from the scanner simulated on the umockdev
+// bed, through the real ScanLinkDaemon (its data process reading 512-byte
+// bulk requests, writing page files on a tmpfs and sending a record per
+// block over loopback), against a plain loop that reads the same job from
+// the same emulated device in 512-byte bulk requests into a file on the same
+// tmpfs. Both pay the emulation's cost per request, which dominates. Checks
+// the daemon's page files and the loop's bytes, then prints the median of 3
+// runs of each in MiB/s of image data.
+// Runs itself inside tools/private-ns.sh and umockdev-wrapper, with a /dev of its own.
+
+#include "daemon_process.h"
+#include "private_mounts.h"
+#include "scan_client.h"
+#include "scanner_protocol.h"
+#include "simulated_scanner.h"
+
+#include <taliro/install_root.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <linux/usbdevice_fs.h>
+#include <string>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kLine = 2480 * 3;
+constexpr size_t kLines = 3508;
+constexpr size_t kLinesPerBlock = 8;
+constexpr size_t kPage = kLine * kLines;
+constexpr int kPages = 4;
+constexpr size_t kImageBytes = kPage * kPages;
+constexpr int kRuns = 3;
+constexpr size_t kRecordsPerJob = kPages * (2 + (kLines + kLinesPerBlock - 1) / kLinesPerBlock) + 1;
+
+const std::string kScanDir = std::string(taliro::kInstallRoot) + "scan/";
+
+Bytes blockPayload()
+{
+    Bytes payload(kLine * kLinesPerBlock);
+    for (size_t i = 0; i < payload.size(); ++i)
+        payload[i] = static_cast<uint8_t>((i * 31) ^ (i >> 9));
+    return payload;
+}
+
+const Bytes& fullBlock()
+{
+    static const Bytes payload = blockPayload();
+    return payload;
+}
+
+Bytes lastBlock()
+{
+    const size_t lines = kLines % kLinesPerBlock;
+    return Bytes(fullBlock().begin(), fullBlock().begin() + static_cast<long>(lines * kLine));
+}
+
+std::vector<SimulatedScanner::Step> job()
+{
+    std::vector<SimulatedScanner::Step> steps;
+    for (int page = 0; page < kPages; ++page) {
+        steps.push_back(SimulatedScanner::block(SCAN_STATUS_BEGIN_OF_PAGE));
+        steps.push_back(SimulatedScanner::block(SCAN_STATUS_OPERATION_CONTINUOUS, fullBlock(), kLines / kLinesPerBlock));
+        steps.push_back(SimulatedScanner::block(SCAN_STATUS_OPERATION_CONTINUOUS, lastBlock()));
+        steps.push_back(SimulatedScanner::block(SCAN_STATUS_END_OF_PAGE));
+    }
+    steps.push_back(SimulatedScanner::block(SCAN_STATUS_END_OF_DATA));
+    return steps;
+}
+
+Bytes expectedPage()
+{
+    Bytes page;
+    page.reserve(kPage);
+    for (size_t block = 0; block < kLines / kLinesPerBlock; ++block)
+        page.insert(page.end(), fullBlock().begin(), fullBlock().end());
+    const Bytes last = lastBlock();
+    page.insert(page.end(), last.begin(), last.end());
+    return page;
+}
+
+// Everything the device sends for the job: records and image data.
+Bytes expectedStream()
+{
+    Bytes stream;
+    stream.reserve(kImageBytes + kRecordsPerJob * kScanRecordSize);
+    const auto add = [&stream](const Bytes& bytes) { stream.insert(stream.end(), bytes.begin(), bytes.end()); };
+    const Bytes last = lastBlock();
+    for (int page = 0; page < kPages; ++page) {
+        add(SimulatedScanner::scanRecord(SCAN_STATUS_BEGIN_OF_PAGE, kScanRecordBodySize));
+        for (size_t block = 0; block < kLines / kLinesPerBlock; ++block) {
+            add(SimulatedScanner::scanRecord(0, static_cast<uint16_t>(kScanRecordBodySize + fullBlock().size())));
+            add(fullBlock());
+        }
+        add(SimulatedScanner::scanRecord(0, static_cast<uint16_t>(kScanRecordBodySize + last.size())));
+        add(last);
+        add(SimulatedScanner::scanRecord(SCAN_STATUS_END_OF_PAGE, kScanRecordBodySize));
+    }
+    add(SimulatedScanner::scanRecord(SCAN_STATUS_END_OF_DATA, kScanRecordBodySize));
+    return stream;
+}
+
+double mibPerSecond(Clock::duration elapsed)
+{
+    return static_cast<double>(kImageBytes) / (1024.0 * 1024.0) / std::chrono::duration<double>(elapsed).count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+SettingInfo colourA4()
+{
+    SettingInfo info;
+    zeroRecord(info);
+    info.bitDepth = 24;
+    info.width = 2480;
+    info.height = 3508;
+    info.xResolution = info.yResolution = 300;
+    return info;
+}
+
+// One job through the daemon; the elapsed time, or zero when it went wrong.
+Clock::duration daemonRun(SimulatedScanner& scanner, const Bytes& page)
+{
+    scanner.queueJob(job());
+    ScanClient client;
+    int32_t count = 0;
+    std::vector<USBFindDevRes> devices;
+    if (!client.connectTo() || !client.findDevices(0x2F7A, 0x5A01, true, count, devices) || count != 1)
+        return {};
+    USBScanLockReq lock;
+    zeroRecord(lock);
+    lock.devfd = devices[0].fd;
+    lock.info = colourA4();
+    int32_t locked = -1;
+    if (!client.sendRequest(USB_SCAN_LOCK, lock) || !client.receiveReply(locked) || locked != 0)
+        return {};
+    const auto begin = Clock::now();
+    USBScanStartRes started;
+    if (!client.sendRequest(USB_SCAN_START, USBCommonReq{devices[0].fd}) || !client.receiveReply(started) ||
+        started.result != 0)
+        return {};
+    USBScanRecordRes record;
+    size_t records = 0;
+    do {
+        if (!client.receiveReply(record, 120000))
+            return {};
+        ++records;
+    } while (record.result == 0);
+    const auto elapsed = Clock::now() - begin;
+    int32_t unlocked = -1;
+    client.sendRequest(USB_SCAN_UNLOCK, USBCommonReq{devices[0].fd});
+    client.receiveReply(unlocked);
+    terminateWireString(started.fileName);
+    bool pagesRight = record.result == kSaneEndOfFile && records == kRecordsPerJob && unlocked == 0;
+    for (int k = 0; k < kPages; ++k) {
+        const std::string path = std::string(started.fileName) + "_" + std::to_string(k) + ".tmp";
+        const std::string stored = readWholeFile(path);
+        pagesRight = pagesRight && stored.size() == page.size() && std::memcmp(stored.data(), page.data(), page.size()) == 0;
+        std::filesystem::remove(path);
+    }
+    if (!pagesRight)
+        std::fprintf(stderr, "the daemon's records or page files are not the job's\n");
+    return pagesRight ? elapsed : Clock::duration{};
+}
+
+int bulk(int fd, unsigned int endpoint, uint8_t* data, unsigned int length)
+{
+    usbdevfs_bulktransfer transfer{endpoint, length, 30000, data};
+    return ioctl(fd, USBDEVFS_BULK, &transfer);
+}
+
+// The same job read by a plain loop of 512-byte requests into one file.
+Clock::duration loopRun(SimulatedScanner& scanner, const Bytes& stream)
+{
+    scanner.queueJob(job());
+    const int fd = open(usb_testing::UmockdevPrinter::nodePath(0).c_str(), O_RDWR | O_CLOEXEC);
+    const std::string path = kScanDir + "loop.out";
+    const int out = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    uint8_t buffer[512];
+    const ReqScanLock lock = buildScanLock(colourA4());
+    const ReqCommon start = commandHeader(kScanClass, kScanStartCode);
+    bool right = fd >= 0 && out >= 0 &&
+                 bulk(fd, 0x02, const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(&lock)), kScanLockSentSize) ==
+                     kScanLockSentSize &&
+                 bulk(fd, 0x82, buffer, sizeof buffer) == 8;
+    const auto begin = Clock::now();
+    right = right && bulk(fd, 0x02, const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(&start)), 8) == 8 &&
+            bulk(fd, 0x82, buffer, sizeof buffer) == 8;
+    size_t received = 0;
+    while (right && received < stream.size()) {
+        const int got = bulk(fd, 0x82, buffer, sizeof buffer);
+        right = got > 0 && write(out, buffer, static_cast<size_t>(got)) == got;
+        received += got > 0 ? static_cast<size_t>(got) : 0;
+    }
+    const auto elapsed = Clock::now() - begin;
+    const ReqCommon unlock = commandHeader(kScanClass, kScanUnlockCode);
+    right = right && bulk(fd, 0x02, const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(&unlock)), 8) == 8 &&
+            bulk(fd, 0x82, buffer, sizeof buffer) == 8;
+    if (out >= 0)
+        close(out);
+    if (fd >= 0)
+        close(fd);
+    const std::string stored = readWholeFile(path);
+    std::filesystem::remove(path);
+    right = right && stored.size() == stream.size() && std::memcmp(stored.data(), stream.data(), stream.size()) == 0;
+    if (!right)
+        std::fprintf(stderr, "the plain loop did not read the job's bytes\n");
+    return right ? elapsed : Clock::duration{};
+}
+
+int measure(const char* daemonProgram)
+{
+    std::filesystem::create_directories(kScanDir);
+    Mounts mounts;
+    if (!mounts.ownDev(true) || !mounts.hideProcBus()) {
+        std::fprintf(stderr, "no /dev of its own\n");
+        return 1;
+    }
+    usb_testing::UmockdevPrinter bed;
+    auto scanner = std::make_shared<SimulatedScanner>();
+    if (!bed.active() || bed.addDevice(SimulatedScanner::device(0x2F7A, 0x5A01, "SN0001"), scanner) != 0) {
+        std::fprintf(stderr, "no emulated scanner\n");
+        return 1;
+    }
+    bed.recordTransfers(false);
+    usb_testing::UmockdevPrinter::preloadPerProcessFiles();
+    DaemonProcess daemon;
+    if (!daemon.start(daemonProgram, {})) {
+        std::fprintf(stderr, "the daemon did not start\n");
+        return 1;
+    }
+    const Bytes page = expectedPage();
+    const Bytes stream = expectedStream();
+    std::vector<double> daemonRates, loopRates;
+    for (int run = 0; run < kRuns; ++run) {
+        const Clock::duration viaDaemon = daemonRun(*scanner, page);
+        const Clock::duration viaLoop = loopRun(*scanner, stream);
+        if (viaDaemon == Clock::duration{} || viaLoop == Clock::duration{}) {
+            std::fprintf(stderr, "run %d failed\n", run);
+            return 1;
+        }
+        daemonRates.push_back(mibPerSecond(viaDaemon));
+        loopRates.push_back(mibPerSecond(viaLoop));
+    }
+    daemon.killAll();
+    const double daemonRate = median(daemonRates);
+    const double loopRate = median(loopRates);
+    std::printf("daemon USB data path (4 A4 300 dpi colour pages, 99.6 MiB, median of %d): %.1f MiB/s\n", kRuns,
+                daemonRate);
+    std::printf("plain loop of 512-byte bulk reads (same job, same emulation, median of %d): %.1f MiB/s\n", kRuns,
+                loopRate);
+    std::printf("daemon / loop: %.0f%%\n", 100.0 * daemonRate / loopRate);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--inside") == 0)
+        return measure(argv[2]);
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+    execl(PRIVATE_NS_SCRIPT, PRIVATE_NS_SCRIPT, "umockdev-wrapper", self.c_str(), "--inside", SCAN_LINK_DAEMON,
+          static_cast<char*>(nullptr));
+    std::perror("private-ns.sh");
+    return 1;
+}
