@@ -117,17 +117,6 @@ int open(const char *path, int flags, ...)
     return fd;
 }
 
-int open64(const char *path, int flags, ...)
-{
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = mode_argument(flags, args);
-    va_end(args);
-    const int fd = open_next(AT_FDCWD, path, flags, mode);
-    track(fd, path);
-    return fd;
-}
-
 int openat(int dirfd, const char *path, int flags, ...)
 {
     va_list args;
@@ -139,16 +128,9 @@ int openat(int dirfd, const char *path, int flags, ...)
     return fd;
 }
 
-int openat64(int dirfd, const char *path, int flags, ...)
-{
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = mode_argument(flags, args);
-    va_end(args);
-    const int fd = open_next(dirfd, path, flags, mode);
-    track(fd, path[0] == '/' ? path : NULL);
-    return fd;
-}
+/* The 64-bit names are the same calls on this platform. */
+int open64(const char *path, int flags, ...) __attribute__((alias("open")));
+int openat64(int dirfd, const char *path, int flags, ...) __attribute__((alias("openat")));
 
 int close(int fd)
 {
