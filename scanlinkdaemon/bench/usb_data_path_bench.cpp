@@ -243,6 +243,7 @@ int measure(const char* daemonProgram)
         std::fprintf(stderr, "the daemon did not start\n");
         return 1;
     }
+    std::printf("load average before: %s", readWholeFile("/proc/loadavg").c_str());
     const Bytes page = expectedPage();
     const Bytes stream = expectedStream();
     std::vector<double> daemonRates, loopRates;
