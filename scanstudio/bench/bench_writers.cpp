@@ -10,9 +10,9 @@
 // inside, are printed below them. Every output is checked first.
 // Usage: bench_writers [folder] (default: a new folder in /dev/shm)
 
+#include "SyntheticPage.h"
 #include "libimageprocess.h"
 #include "ofd.h"
-#include "test_pages.h"
 #include "tiffhandler.h"
 
 #include <QGuiApplication>
@@ -69,25 +69,26 @@ bool tool(const QString &program, const QStringList &arguments, QString *output 
     return true;
 }
 
-// A scanned-looking colour page: text lines on off-white paper with a little
-// sensor noise, different on every page.
+// Page `index` of a scan as the stand-in backend makes it; the page list's
+// import and work files add the JPEG texture of a real scan.
 QImage scannedPage(int index)
 {
-    QImage page = TestPages::textLines(kWidth, kHeight, kDpi, 0.2 * index, 150, qRgb(246, 243, 236),
-                                       qRgb(20, 30, 70));
-    page = page.convertToFormat(QImage::Format_RGB32);
-    std::uint32_t state = 12345u + static_cast<std::uint32_t>(index);
-    for (int y = 0; y < page.height(); ++y) {
+    const standin::SyntheticPage synthetic(index, kWidth, kHeight);
+    QImage page(kWidth, kHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kHeight; ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(page.scanLine(y));
-        for (int x = 0; x < page.width(); ++x) {
-            state = state * 1664525u + 1013904223u;
-            const int noise = static_cast<int>(state >> 29) - 4;  // -4..3
-            const QRgb p = line[x];
-            line[x] = qRgb(std::clamp(qRed(p) + noise, 0, 255), std::clamp(qGreen(p) + noise, 0, 255),
-                           std::clamp(qBlue(p) + noise, 0, 255));
+        for (int x = 0; x < kWidth; ++x) {
+            const standin::Rgb p = synthetic.pixel(x, y);
+            line[x] = qRgb(p.r, p.g, p.b);
         }
     }
     return page;
+}
+
+void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtDebugMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
 bool writeTiff(const std::string &path, std::vector<QImage> &pages, int compression)
@@ -194,6 +195,7 @@ int main(int argc, char **argv)
     char name[] = "bench_writers", platformFlag[] = "-platform", platform[] = "offscreen";
     char *qtArgv[] = {name, platformFlag, platform, nullptr};
     QGuiApplication app(qtArgc, qtArgv);
+    qInstallMessageHandler(quietDebug);
 
     std::string folder;
     if (argc > 1) {

@@ -4,7 +4,9 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -107,34 +109,47 @@ bool setKindFields(TIFF* tif, const QImage& image, PageKind kind, bool compress)
     return false;
 }
 
-bool writeRows(TIFF* tif, QImage& band, int firstRow)
+// Copies one row into the band as it is stored: colour pixels as R, G, B, A
+// bytes, 1-bit rows most significant bit first.
+void storeRow(PageKind kind, QImage::Format format, const uchar* in, uchar* out, int width, std::size_t bytes)
 {
-    for (int row = 0; row < band.height(); ++row) {
-        if (TIFFWriteScanline(tif, band.scanLine(row), static_cast<std::uint32_t>(firstRow + row), 0) < 0)
-            return false;
-    }
-    return true;
+    std::memcpy(out, in, bytes);
+    if (kind == PageKind::Colour)
+        TiffHandler::convert32BitOrder(reinterpret_cast<std::uint32_t*>(out), static_cast<std::size_t>(width));
+    else if (format == QImage::Format_MonoLSB)
+        reverseBits(out, bytes);
 }
 
-// The rows in bands, each band copied (and converted) before it is written.
+// The rows in bands: each band is copied (and converted) into one buffer
+// reused for every band of the page, then written one scanline at a time.
 bool writeBands(TIFF* tif, const QImage& image, PageKind kind)
 {
+    const int width = image.width();
+    const int height = image.height();
     const int rows = bandRows(image, kind == PageKind::Colour ? 22 : 24);
-    for (int top = 0; top < image.height(); top += rows) {
-        QImage band = image.copy(0, top, image.width(), std::min(rows, image.height() - top));
-        if (band.isNull())
-            return false;
-        if (kind == PageKind::Colour) {
-            band = band.convertToFormat(QImage::Format_ARGB32);
-            for (int row = 0; row < band.height(); ++row)
-                TiffHandler::convert32BitOrder(reinterpret_cast<std::uint32_t*>(band.scanLine(row)),
-                                               static_cast<std::size_t>(band.width()));
-        } else if (band.format() == QImage::Format_MonoLSB) {
-            for (int row = 0; row < band.height(); ++row)
-                reverseBits(band.scanLine(row), static_cast<std::size_t>(band.width() + 7) / 8);
+    const bool colour = kind == PageKind::Colour;
+    // 32-bit pixels in memory order B, G, R, A need no conversion by Qt.
+    const bool direct = !colour || image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
+    QImage band(width, std::min(rows, height), colour ? QImage::Format_ARGB32 : image.format());
+    if (band.isNull())
+        return false;
+    const std::size_t rowBytes = colour ? std::size_t(width) * 4 : std::size_t(band.bytesPerLine());
+    for (int top = 0; top < height; top += rows) {
+        const int count = std::min(rows, height - top);
+        QImage converted;
+        if (!direct) {
+            converted = image.copy(0, top, width, count).convertToFormat(QImage::Format_ARGB32);
+            if (converted.isNull())
+                return false;
         }
-        if (!writeRows(tif, band, top))
-            return false;
+        for (int row = 0; row < count; ++row) {
+            const uchar* in = direct ? image.constScanLine(top + row) : converted.constScanLine(row);
+            storeRow(kind, image.format(), in, band.scanLine(row), width, rowBytes);
+        }
+        for (int row = 0; row < count; ++row) {
+            if (TIFFWriteScanline(tif, band.scanLine(row), static_cast<std::uint32_t>(top + row), 0) < 0)
+                return false;
+        }
     }
     return true;
 }
