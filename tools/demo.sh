@@ -5,8 +5,10 @@
 # and runs scanjob there, which scans from the installed stand-in backend
 # through the scan session into page files under <root>/scan/tmp/, then
 # pagedemo, which scans into the page list as the window does, corrects the
-# pages and hands a text page to the installed recogniser.
-# Run as root from any folder; arguments go to both ([--flatbed] [--resolution <dpi>]).
+# pages and hands a text page to the installed recogniser, then savedemo,
+# which saves the corrected pages as PDF, multi-page TIFF and OFD and in three
+# colour streams, and prints what independent tools read from each file.
+# Run as root from any folder; arguments go to scanjob and pagedemo ([--flatbed] [--resolution <dpi>]).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 sh "$top/tools/install-deps.sh"
@@ -17,13 +19,16 @@ cmake --build "$build" -j 4
 root=$(sed -n 's/^TALIRO_INSTALL_ROOT:[A-Z]*=//p' "$build/CMakeCache.txt")
 
 # The steps share one namespace: the scan job, then the page list (import,
-# corrections and the recogniser), whose pages are left in demo-out/.
+# corrections and the recogniser), whose pages are left in demo-out/, then
+# the saved files, left in demo-out/saved/.
 steps='
 build=$1 out=$2
 shift 2
 "$build/scanstudio/sdk/demo/scanjob" "$@"
 echo
 "$build/scanstudio/src/imageprcess/demo/pagedemo" --out "$out/page-list" "$@"
+echo
+"$build/scanstudio/src/imageprcess/savedemo/savedemo" --pages "$out/page-list" --out "$out/saved"
 '
 sh "$top/tools/private-ns.sh" sh "$top/tools/with-install.sh" "$build" "$root" \
     sh -c "$steps" demo "$build" "$top/demo-out" "$@"
