@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The user's default folder for scan output: $HOME/taliroScan.
@@ -22,5 +23,9 @@ std::string get_file_directory(const std::string& path);
 // path is a folder afterwards; a path that is too long, or whose folder
 // prefixes are, is refused without creating anything.
 bool create_directory(const std::string& path);
+
+// Writes all `size` bytes to the descriptor, going on after interruptions
+// and short writes; false when a write fails.
+bool write_all(int fd, const void* data, std::size_t size);
 
 }  // namespace helper

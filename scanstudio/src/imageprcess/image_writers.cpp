@@ -5,7 +5,7 @@
 
 #include "file_routines.h"
 #include "resolution.h"
-#include "writer_paths.h"
+#include "writer_files.h"
 
 #include <QDebug>
 #include <QFile>
@@ -77,8 +77,8 @@ bool Libimageprocess::saveImagesToSingleFile(const QString &path, const char *fo
     bool ok = true;
     for (int i = 0; i < count; ++i) {
         std::unique_ptr<QImage> image(count == 1 ? getSaveImage(format) : getSaveImage(i, format));
-        QString file = count == 1 ? path : writer_paths::pageFile(path, extension, i);
-        if (count == 1 && !writer_paths::hasExtension(path, extension)) {
+        QString file = count == 1 ? path : writer_files::pageFile(path, extension, i);
+        if (count == 1 && !writer_files::hasExtension(path, extension)) {
             qDebug("set dpm");
             if (image) {
                 image->setDotsPerMeterX(ImageHelper::dotsPerMeter(m_dpi));
@@ -88,11 +88,7 @@ bool Libimageprocess::saveImagesToSingleFile(const QString &path, const char *fo
         }
         const bool saved = image && writeImageFile(*image, file, formatName, quality);
         endImage(image.release());
-        if (saved)
-            qDebug("saved image to file success: %s", qPrintable(file));
-        else
-            qWarning("saved image to file failed: %s", qPrintable(file));
-        ok = saved && ok;
+        ok = writer_files::logSaved(saved, "file", file) && ok;
     }
     return ok;
 }

@@ -5,7 +5,7 @@
 
 #include "file_routines.h"
 #include "ofd.h"
-#include "writer_paths.h"
+#include "writer_files.h"
 
 #include <QDebug>
 #include <QFile>
@@ -55,7 +55,7 @@ bool Libimageprocess::saveImagesToOFD(const QString &path, int quality, vuro_col
         qDebug("not image to save");
         return false;
     }
-    const QString file = writer_paths::withExtension(path, "ofd");
+    const QString file = writer_files::withExtension(path, "ofd");
 
     ofd::ofd_docinfo info;
     info.dpi = static_cast<std::uint16_t>(m_dpi);
@@ -81,11 +81,7 @@ bool Libimageprocess::saveImagesToOFD(const QString &path, int quality, vuro_col
         endImage(image.release());
     }
     ok = ok && ofd::create_document(document.context, QFile::encodeName(file).constData()) == 0;
-    if (ok)
-        qDebug("saved image to file success: %s", qPrintable(file));
-    else
-        qWarning("saved image to file failed: %s", qPrintable(file));
-    return ok;
+    return writer_files::logSaved(ok, "file", file);
 }
 
 } // namespace vuro

@@ -4,7 +4,7 @@
 
 #include "file_routines.h"
 #include "resolution.h"
-#include "writer_paths.h"
+#include "writer_files.h"
 
 #include <QDebug>
 #include <QFile>
@@ -67,12 +67,10 @@ bool Libimageprocess::saveImagesToPDF(const QString &path, int quality, vuro_col
         qDebug("not image to save");
         return false;
     }
-    const QString file = writer_paths::withExtension(path, "pdf");
+    const QString file = writer_files::withExtension(path, "pdf");
     helper::PendingFile pending(QFile::encodeName(file).toStdString());
-    if (pending.path().empty()) {
-        qWarning("saved image to pdf failed: %s", qPrintable(file));
-        return false;
-    }
+    if (pending.path().empty())
+        return writer_files::logSaved(false, "pdf", file);
 
     QPrinter printer(QPrinter::ScreenResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -90,11 +88,7 @@ bool Libimageprocess::saveImagesToPDF(const QString &path, int quality, vuro_col
     if (painter.isActive())
         ok = painter.end() && ok;
     ok = ok && QFileInfo(QFile::decodeName(pending.path().c_str())).size() > 0 && pending.commit();
-    if (ok)
-        qDebug("saved image to pdf success: %s", qPrintable(file));
-    else
-        qWarning("saved image to pdf failed: %s", qPrintable(file));
-    return ok;
+    return writer_files::logSaved(ok, "pdf", file);
 }
 
 } // namespace vuro

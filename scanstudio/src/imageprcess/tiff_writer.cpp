@@ -4,7 +4,7 @@
 
 #include "file_routines.h"
 #include "tiffhandler.h"
-#include "writer_paths.h"
+#include "writer_files.h"
 
 #include <QDebug>
 #include <QFile>
@@ -19,7 +19,7 @@ namespace vuro {
 bool Libimageprocess::saveImagesToTIF(const QString &path, int quality, vuro_color_format format)
 {
     Q_UNUSED(quality);
-    const QString file = writer_paths::withExtension(path, "tif");
+    const QString file = writer_files::withExtension(path, "tif");
     qDebug("save images format tiff: %s", qPrintable(file));
     const int count = getImageCount();
     if (count == 0) {
@@ -29,10 +29,8 @@ bool Libimageprocess::saveImagesToTIF(const QString &path, int quality, vuro_col
 
     helper::PendingFile pending(QFile::encodeName(file).toStdString());
     TIFF *tif = pending.path().empty() ? nullptr : TIFFOpen(pending.path().c_str(), "w");
-    if (tif == nullptr) {
-        qWarning("saved image to file failed: %s", qPrintable(file));
-        return false;
-    }
+    if (tif == nullptr)
+        return writer_files::logSaved(false, "file", file);
     TiffHandler handler(1);
     bool ok = true;
     for (int i = 0; i < count; ++i) {
@@ -44,11 +42,7 @@ bool Libimageprocess::saveImagesToTIF(const QString &path, int quality, vuro_col
     ok = TIFFFlush(tif) == 1 && ok;
     TIFFClose(tif);
     ok = ok && pending.commit();
-    if (ok)
-        qDebug("saved image to file success: %s", qPrintable(file));
-    else
-        qWarning("saved image to file failed: %s", qPrintable(file));
-    return ok;
+    return writer_files::logSaved(ok, "file", file);
 }
 
 } // namespace vuro

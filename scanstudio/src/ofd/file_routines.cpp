@@ -36,20 +36,6 @@ std::string file_name_of(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool write_all(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t wrote = write(fd, data, size);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        data += wrote;
-        size -= static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
-
 bool copy_contents(int from, int to)
 {
     char block[kCopyBlock];

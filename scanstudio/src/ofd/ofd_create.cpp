@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 
 namespace ofd {
 
@@ -86,19 +85,7 @@ bool Writer::write_memory_image(const ofd_page& page, const std::string& path)
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
-    const unsigned char* data = page.buffer;
-    std::size_t left = page.size;
-    bool ok = true;
-    while (ok && left > 0) {
-        const ssize_t wrote = write(fd, data, left);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        ok = wrote > 0;
-        if (ok) {
-            data += wrote;
-            left -= static_cast<std::size_t>(wrote);
-        }
-    }
+    const bool ok = helper::write_all(fd, page.buffer, page.size);
     return close(fd) == 0 && ok;
 }
 

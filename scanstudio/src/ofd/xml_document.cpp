@@ -1,11 +1,12 @@
 #include "xml_document.h"
 
+#include "utils.h"
+
 #include <rapidxml/rapidxml_print.hpp>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <iterator>
 
@@ -23,20 +24,6 @@ char* pool_copy(Document& document, const std::string& text)
 
 Document& document_of(Node* node) { return *node->document(); }
 
-bool write_all(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
-
 }  // namespace
 
 CXmlReader::CXmlReader() { document_.set_allocator(pool_alloc, pool_free); }
@@ -48,7 +35,7 @@ bool CXmlReader::WriteToFile(const std::string& path, int flags)
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
-    const bool written = write_all(fd, text);
+    const bool written = helper::write_all(fd, text.data(), text.size());
     return close(fd) == 0 && written;
 }
 

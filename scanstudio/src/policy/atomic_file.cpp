@@ -1,5 +1,7 @@
 #include "atomic_file.h"
 
+#include "utils.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,20 +27,6 @@ int create_temporary(const std::string& path, std::string& temporary)
             return fd;
     }
     return -1;
-}
-
-bool write_all(int fd, const std::string& content)
-{
-    std::size_t done = 0;
-    while (done < content.size()) {
-        ssize_t wrote = write(fd, content.data() + done, content.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
 }
 
 // The process's umask, read without changing it (other threads may create files meanwhile).
@@ -68,7 +56,7 @@ bool replace_file(const std::string& path, const std::string& content)
     int fd = create_temporary(path, temporary);
     if (fd < 0)
         return false;
-    bool ok = write_all(fd, content);
+    bool ok = helper::write_all(fd, content.data(), content.size());
     if (ok)
         ok = fchmod(fd, had_old ? old_file.st_mode & 07777 : 0666 & ~current_umask()) == 0;
     if (ok)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QDebug>
 #include <QString>
 
-namespace vuro::writer_paths {
+// File names and logs shared by the image writers.
+namespace vuro::writer_files {
 
 // `path` ending with "." + `extension`, ignoring letter case.
 inline bool hasExtension(const QString &path, const QString &extension)
@@ -27,4 +29,14 @@ inline QString pageFile(const QString &path, const QString &extension, int index
     return path.left(stem) + suffix + path.mid(stem);
 }
 
-} // namespace vuro::writer_paths
+// Logs whether writing `file` (a "file" or a "pdf") worked; returns `ok`.
+inline bool logSaved(bool ok, const char *kind, const QString &file)
+{
+    if (ok)
+        qDebug("saved image to %s success: %s", kind, qPrintable(file));
+    else
+        qWarning("saved image to %s failed: %s", kind, qPrintable(file));
+    return ok;
+}
+
+} // namespace vuro::writer_files
