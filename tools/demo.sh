@@ -8,6 +8,8 @@
 # pages and hands a text page to the installed recogniser, then savedemo,
 # which saves the corrected pages as PDF, multi-page TIFF and OFD and in three
 # colour streams, and prints what independent tools read from each file.
+# Last, the printer side: PrintMonitorService against a private cupsd and the
+# simulated printer (tools/demo-printmonitor.sh).
 # Run as root from any folder; arguments go to scanjob and pagedemo ([--flatbed] [--resolution <dpi>]).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,3 +34,7 @@ echo
 '
 sh "$top/tools/private-ns.sh" sh "$top/tools/with-install.sh" "$build" "$root" \
     sh -c "$steps" demo "$build" "$top/demo-out" "$@"
+
+# The printer side: PrintMonitorService against a private cupsd and the
+# simulated printer.
+sh "$top/tools/demo-printmonitor.sh" "$build" "$root"
