@@ -46,8 +46,9 @@ pid_t Spawn(const QString& program, const QStringList& arguments, int outputFd)
 {
     std::vector<QByteArray> words;
     words.push_back(QFile::encodeName(program));
+    // CUPS names are UTF-8, as printers.conf was read.
     for (const QString& argument : arguments)
-        words.push_back(argument.toLocal8Bit());
+        words.push_back(argument.toUtf8());
     std::vector<char*> argv;
     for (QByteArray& word : words)
         argv.push_back(word.data());

@@ -80,14 +80,14 @@ void TrdGetPrinterStatus::SlotTaskStart()
 
 bool TrdGetPrinterStatus::CheckNeedStatus(int& interval)
 {
+    if (m_pList == nullptr) {
+        interval = kIdleWaitMs;
+        return false;
+    }
     int connectType = 0;
     enPrinterStatus status = PRINTER_STATUS_UNKNOWN;
     QString name;
     {
-        if (m_pList == nullptr) {
-            interval = kIdleWaitMs;
-            return false;
-        }
         QMutexLocker lock(&m_pList->mutex);
         if (m_iIndex < 0 || m_iIndex >= m_pList->printers.size()) {
             interval = kIdleWaitMs;

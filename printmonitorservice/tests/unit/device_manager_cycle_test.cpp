@@ -14,12 +14,6 @@
 
 namespace {
 
-ino_t Inode(const std::string& path)
-{
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
-}
-
 // Network queues whose host is no IPv4 address: their workers poll nothing.
 std::string Queues(const std::vector<std::string>& names, const std::string& host = "printer.invalid")
 {

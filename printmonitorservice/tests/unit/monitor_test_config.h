@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QString>
 
+#include <sys/stat.h>
+
 #include <string>
 
 class UsbOps;
@@ -45,6 +47,13 @@ struct MonitorTestBed {
                                                 "\"\n*NickName: \"" + model + "\"\n");
     }
 };
+
+// A file's inode number, 0 when it is missing: a replaced file gets a new one.
+inline ino_t Inode(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
 
 inline std::string QueueBlock(const std::string& name, const std::string& uri, bool isDefault = false)
 {

@@ -11,16 +11,13 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <set>
+
 namespace {
 
 using usb_testing::FakeAnswer;
 using usb_testing::FakeUsb;
-
-ino_t Inode(const std::string& path)
-{
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
-}
 
 bool Exists(const std::string& path)
 {
@@ -112,6 +109,16 @@ TEST_F(StatusWorker, NoStatusFileForAQueueTheManagerReplaced)
     worker.StoreEntry();
     EXPECT_EQ(printers.printers[0].info.strName, "N2");
     EXPECT_EQ(printers.printers[0].state.enCurrentStatus, PRINTER_STATUS_OFFLINE);
+}
+
+TEST_F(StatusWorker, QueueNameThatIsNoFileNameGetsNoStatusFile)
+{
+    // Only a hand-written printers.conf could hold such a name; cupsd refuses it.
+    Use(Entry("../N1", 2, "10.0.0.5", PRINTER_STATUS_OFFLINE));
+    EXPECT_EQ(Reply(BuildStatusReply(SampleStatusReply())), 0);
+    EXPECT_EQ(worker.Entry().state.enCurrentStatus, PRINTER_STATUS_PRINTING);
+    EXPECT_EQ(bed.root.names(), (std::set<std::string>{"cfg"}));
+    EXPECT_TRUE(std::filesystem::is_empty(bed.cfgFile("")));
 }
 
 TEST_F(StatusWorker, WriteBackKeepsTheManagersPollFlag)
