@@ -128,7 +128,8 @@ void TrdDeviceManage::RemoveStaleStatusFiles(const QList<stPrinterInfo>& list)
     for (const stPrinterInfo& info : list)
         listed.insert(info.strName);
     const QString suffix = QLatin1String(printer_files::kStatusSnapshotSuffix);
-    const QStringList files = cfg.entryList({QLatin1Char('*') + suffix}, QDir::Files | QDir::NoSymLinks | QDir::Hidden);
+    const QStringList files = cfg.entryList({QLatin1Char('*') + suffix},
+                                            QDir::Files | QDir::NoSymLinks | QDir::Hidden | QDir::CaseSensitive);
     for (const QString& file : files) {
         const QString queue = file.left(file.size() - suffix.size());
         if (!listed.contains(queue))

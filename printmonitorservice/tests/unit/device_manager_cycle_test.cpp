@@ -104,7 +104,7 @@ TEST_F(DeviceManagerCycle, OneWorkerPerIndexThroughShrinkingAndRegrowing)
 
 TEST_F(DeviceManagerCycle, ChangeSweepsTheStatusFilesOfVanishedQueuesOnly)
 {
-    for (const char* file : {"N1.dat", "N2.dat", "a.b.dat", "Old.dat", "notes.txt", "N2.dat.Ab12Cd"})
+    for (const char* file : {"N1.dat", "N2.dat", "a.b.dat", "Old.dat", "notes.txt", "N2.dat.Ab12Cd", "Old.DAT"})
         bed.root.write(std::string("cfg/") + file, "x");
     bed.root.write("elsewhere.dat", "x");
     ASSERT_EQ(symlink(bed.root.file("elsewhere.dat").c_str(), bed.cfgFile("Link.dat").c_str()), 0);
@@ -114,7 +114,7 @@ TEST_F(DeviceManagerCycle, ChangeSweepsTheStatusFilesOfVanishedQueuesOnly)
     std::set<std::string> left;
     for (const auto& entry : std::filesystem::directory_iterator(bed.cfgFile("")))
         left.insert(entry.path().filename().string());
-    EXPECT_EQ(left, (std::set<std::string>{"N1.dat", "a.b.dat", "notes.txt", "N2.dat.Ab12Cd", "Link.dat",
+    EXPECT_EQ(left, (std::set<std::string>{"N1.dat", "a.b.dat", "notes.txt", "N2.dat.Ab12Cd", "Old.DAT", "Link.dat",
                                            "printerlist.ini", "service.hb"}));
     EXPECT_EQ(bed.root.read("elsewhere.dat"), "x");
 
