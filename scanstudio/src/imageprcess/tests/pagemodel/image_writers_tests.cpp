@@ -4,6 +4,7 @@
 #include "child_process.h"
 #include "libimageprocess.h"
 #include "page_fixture.h"
+#include "test_pages.h"
 #include "tiffhandler.h"
 
 #include <QDir>
@@ -49,7 +50,7 @@ protected:
     void addPages(int pages, int width = 64, int height = 48)
     {
         for (int i = 0; i < pages; ++i) {
-            QImage image = withCornerMark(uniformPage(width, height, qRgb(40 * i, 160, 200), 300), 8, 4);
+            QImage image = withCornerMark(TestPages::blank(width, height, 300, qRgb(40 * i, 160, 200)), 8, 4);
             list.appendImage(&image);
         }
     }
@@ -190,10 +191,10 @@ TEST_F(ImageWriterTest, TiffStreamsReadBackWithTiffinfo)
 // An A4 page at 300 dpi and one at 150 dpi are both A4 pages.
 TEST_F(ImageWriterTest, PdfPagesTakeTheirSizeFromTheirResolution)
 {
-    QImage fine = uniformPage(2480, 3508, qRgb(250, 250, 250), 300);
+    QImage fine = TestPages::blank(2480, 3508, 300, qRgb(250, 250, 250));
     list.appendImage(&fine);
     list.setDPI(150);
-    QImage coarse = withCornerMark(uniformPage(1240, 1754, qRgb(250, 250, 250), 150), 100, 50);
+    QImage coarse = withCornerMark(TestPages::blank(1240, 1754, 150, qRgb(250, 250, 250)), 100, 50);
     list.appendImage(&coarse);
     list.setImageFormat(image_pdf);
     ASSERT_TRUE(list.saveImages(outPath("a4"), 100, color_gray));

@@ -1,7 +1,5 @@
 #include "page_fixture.h"
 
-#include "resolution.h"
-
 #include <filesystem>
 
 std::set<std::string> PageFixture::workFiles() const
@@ -11,15 +9,6 @@ std::set<std::string> PageFixture::workFiles() const
     for (const auto &entry : std::filesystem::directory_iterator(workFolder().toStdString(), ignored))
         names.insert(entry.path().filename().string());
     return names;
-}
-
-QImage uniformPage(int width, int height, QRgb colour, int dpi)
-{
-    QImage page(width, height, QImage::Format_RGB32);
-    page.fill(colour);
-    page.setDotsPerMeterX(ImageHelper::dotsPerMeter(dpi));
-    page.setDotsPerMeterY(ImageHelper::dotsPerMeter(dpi));
-    return page;
 }
 
 QImage withCornerMark(QImage page, int side, int inset)

@@ -20,9 +20,6 @@ protected:
     testsupport::TempFolder m_root;
 };
 
-// A page of one colour carrying `dpi`.
-QImage uniformPage(int width, int height, QRgb colour, int dpi = 100);
-
 // `page` with a black square of `side` pixels at its top-left corner, inset by `inset`.
 QImage withCornerMark(QImage page, int side, int inset);
 

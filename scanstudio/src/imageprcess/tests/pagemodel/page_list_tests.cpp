@@ -24,7 +24,7 @@ protected:
     void addPages(int count)
     {
         for (int i = 0; i < count; ++i) {
-            QImage image = uniformPage(60, 40, qRgb(40 * i, 0, 0));
+            QImage image = TestPages::blank(60, 40, 100, qRgb(40 * i, 0, 0));
             list.appendImage(&image);
         }
     }
@@ -208,7 +208,7 @@ TEST_F(PageListTest, ImportReducesColourAsTheScanAsks)
     for (const Case &c : cases) {
         list.clearList();
         list.setColorFormat(c.scan);
-        QImage image = uniformPage(40, 40, c.source);
+        QImage image = TestPages::blank(40, 40, 100, c.source);
         list.appendImage(&image);
         EXPECT_NEAR(qRed(image.pixel(20, 20)), c.red, 1) << c.name;
         EXPECT_NEAR(qGreen(image.pixel(20, 20)), c.green, 1) << c.name;

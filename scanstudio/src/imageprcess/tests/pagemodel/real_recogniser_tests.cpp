@@ -3,6 +3,7 @@
 
 #include "libimageprocess.h"
 #include "page_fixture.h"
+#include "test_pages.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +29,7 @@ const char *const kChineseLine = "扫描仪自动进纸，文字识别完成";
 // An A5 page at 200 dpi with lines of known words.
 QImage textPage()
 {
-    QImage page = uniformPage(1169, 1654, qRgb(255, 255, 255), 200);
+    QImage page = TestPages::blank(1169, 1654, 200, qRgb(255, 255, 255));
     QPainter painter(&page);
     painter.setPen(Qt::black);
     QFont latin("DejaVu Sans");
@@ -102,7 +103,7 @@ TEST_F(RealRecogniserTest, TurnedPagesComeBackUpright)
 
 TEST_F(RealRecogniserTest, PageWithTooLittleTextStaysAsItIs)
 {
-    QImage blank = uniformPage(600, 800, qRgb(255, 255, 255), 200);
+    QImage blank = TestPages::blank(600, 800, 200, qRgb(255, 255, 255));
     const QImage before = blank;
     list.correctOrientation(&blank);
     EXPECT_EQ(blank, before);

@@ -3,6 +3,7 @@
 
 #include "libimageprocess.h"
 #include "page_fixture.h"
+#include "test_pages.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,7 +78,7 @@ class RecogniserTest : public PageFixture {
 protected:
     void addPage()
     {
-        QImage image = uniformPage(60, 40, qRgb(200, 200, 200));
+        QImage image = TestPages::blank(60, 40, 100, qRgb(200, 200, 200));
         list.appendImage(&image);
     }
     std::string data() const { return root().toStdString() + "data/talirotessdata"; }
@@ -103,7 +104,7 @@ TEST_F(RecogniserTest, FailedVersionProbeDisablesEverything)
 
     list.setDetectOrientation(true);
     recogniser.answer("osd", "Rotate: 90\n");
-    QImage image = uniformPage(200, 100, qRgb(255, 255, 255));
+    QImage image = TestPages::blank(200, 100, 100, qRgb(255, 255, 255));
     list.appendImage(&image);
     EXPECT_EQ(list.getImageSize(0), QSize(200, 100)) << "no page is turned";
     EXPECT_FALSE(list.saveImagesToTxt(root() + "out", 100, "chi_sim"));
@@ -223,7 +224,7 @@ TEST_F(RecogniserTest, OrientationTurnsOnlyByRightAngles)
     };
     for (const Case &c : cases) {
         recogniser.answer("osd", c.osd);
-        QImage image = withCornerMark(uniformPage(200, 100, qRgb(255, 255, 255)), 20, 5);
+        QImage image = withCornerMark(TestPages::blank(200, 100, 100, qRgb(255, 255, 255)), 20, 5);
         list.correctOrientation(&image);
         EXPECT_EQ(image.size(), c.size) << c.osd;
         EXPECT_EQ(markOf(image), c.mark) << c.osd;
@@ -240,7 +241,7 @@ TEST_F(RecogniserTest, ImportTurnsThePageUprightWhenAsked)
 {
     recogniser.answer("osd", "Rotate: 90\n");
     list.setDetectOrientation(true);
-    QImage image = uniformPage(200, 100, qRgb(255, 255, 255));
+    QImage image = TestPages::blank(200, 100, 100, qRgb(255, 255, 255));
     list.appendImage(&image);
     EXPECT_EQ(list.getImageSize(0), QSize(100, 200));
 }
@@ -270,7 +271,7 @@ TEST_F(HostilePathTest, TextArrivesAndNothingElseRuns)
     ScriptedRecogniser recogniser(m_root);
     Libimageprocess list(m_root);
     recogniser.answer("text", "text\n");
-    QImage image = uniformPage(60, 40, qRgb(255, 255, 255));
+    QImage image = TestPages::blank(60, 40, 100, qRgb(255, 255, 255));
     list.appendImage(&image);
     list.setStreamWriter([](const QString &, int, vuro_color_format) { return true; });
     list.setOCROut(true);
