@@ -1,6 +1,7 @@
 // The scripted USB device must behave as libusb does where printer code relies
 // on it; otherwise tests built on it would pass code that fails on hardware.
 
+#include "command_frame.h"
 #include "fake_usb.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,12 @@ using usb_testing::FakeAnswer;
 using usb_testing::FakeUsb;
 using usb_testing::UsbCall;
 using Bytes = std::vector<std::uint8_t>;
+
+// A status frame with no body, built by the shared frame builder (7 bytes).
+Bytes headerOnlyFrame()
+{
+    return command_frame::buildFrame(command_frame::kFunctionStatus, command_frame::kStatusQueryOperation, nullptr, 0);
+}
 
 constexpr std::uint16_t kVendor = 0x2F7A;
 constexpr std::uint16_t kProduct = 0x5A03;
@@ -123,10 +130,10 @@ TEST(FakeUsb, KernelDriverAndOtherHandlesBlockTheClaim)
     ASSERT_EQ(usb.open(open.list[0], &second), 0);
     EXPECT_EQ(usb.claimInterface(second, 0), LIBUSB_ERROR_BUSY);
     // Nor can it reach the interface's endpoints.
-    unsigned char frame[7] = {0xA5, 0x00, 0x04, 0x50, 0xE0, 0x74, 0x08};
+    Bytes frame = headerOnlyFrame();
     int transferred = -1;
-    EXPECT_EQ(usb.bulkTransfer(second, 0x01, frame, sizeof frame, &transferred, 3000), LIBUSB_ERROR_IO);
-    EXPECT_EQ(usb.bulkTransfer(open.handle, 0x01, frame, sizeof frame, &transferred, 3000), 0);
+    EXPECT_EQ(usb.bulkTransfer(second, 0x01, frame.data(), 7, &transferred, 3000), LIBUSB_ERROR_IO);
+    EXPECT_EQ(usb.bulkTransfer(open.handle, 0x01, frame.data(), 7, &transferred, 3000), 0);
     usb.close(second);
 
     EXPECT_EQ(usb.releaseInterface(open.handle, 0), 0);
@@ -183,7 +190,7 @@ TEST(FakeUsb, BulkTransfersReachOnlyTheFirstSettingsEndpoints)
     OpenDevice open(usb);
     ASSERT_EQ(usb.claimInterface(open.handle, 0), 0);
 
-    Bytes frame = {0xA5, 0x00, 0x04, 0x50, 0xE0, 0x74, 0x08};
+    Bytes frame = headerOnlyFrame();
     Bytes in(64, 0);
     int transferred = -1;
     EXPECT_EQ(usb.bulkTransfer(open.handle, 0x01, frame.data(), 7, &transferred, 3000), 0);

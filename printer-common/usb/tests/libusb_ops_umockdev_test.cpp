@@ -3,6 +3,7 @@
 // results, so tests written on the fake hold on real libusb.
 
 #include "child_process.h"
+#include "command_frame.h"
 #include "fake_usb.h"
 #include "umockdev_printer.h"
 #include "usb_ops.h"
@@ -23,6 +24,12 @@ using usb_testing::FakeAnswer;
 using usb_testing::FakeDevice;
 using usb_testing::UmockdevPrinter;
 using Bytes = std::vector<std::uint8_t>;
+
+// A status frame with no body, built by the shared frame builder (7 bytes).
+Bytes headerOnlyFrame()
+{
+    return command_frame::buildFrame(command_frame::kFunctionStatus, command_frame::kStatusQueryOperation, nullptr, 0);
+}
 
 constexpr std::uint16_t kVendor = 0x2F7A;
 
@@ -153,7 +160,7 @@ const std::vector<Step>& steps()
         {"cancel request", [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return control(u, h, 0x34, 1017, seen); }},
         {"unanswered request", [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return control(u, h, 0x35, 8, seen); }},
         {"frame out", [](UsbOps& u, libusb_device_handle* h, Bytes& seen) {
-             return bulk(u, h, 0x01, {0xA5, 0x00, 0x04, 0x50, 0xE0, 0x74, 0x08}, seen);
+             return bulk(u, h, 0x01, headerOnlyFrame(), seen);
          }},
         {"bulk to interrupt endpoint",
          [](UsbOps& u, libusb_device_handle* h, Bytes& seen) { return bulk(u, h, 0x04, {6}, seen); }},
@@ -189,7 +196,9 @@ FakeDevice scriptedPrinter()
         status[i] = static_cast<std::uint8_t>(i);
     script.controlAnswers[{0xA1, 0x33}] = FakeAnswer{0, status};
     script.controlAnswers[{0xA1, 0x34}] = FakeAnswer{0, {0x01}};
-    script.bulkInAnswers[0x82] = {FakeAnswer{0, {0xA5, 0x00, 0x05, 0x50, 0xE0, 0x74, 0x08, 0x00}},
+    script.bulkInAnswers[0x82] = {FakeAnswer{0, command_frame::buildFrame(command_frame::kFunctionStatus,
+                                                                          command_frame::kStatusQueryOperation,
+                                                                          Bytes{0x00}.data(), 1)},
                                 FakeAnswer{0, Bytes(9, 0x77)}, FakeAnswer{LIBUSB_ERROR_PIPE, {}}};
     return script;
 }

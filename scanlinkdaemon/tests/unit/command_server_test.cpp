@@ -237,12 +237,26 @@ TEST_P(ShortRecordTest, ShortRecordGetsNoReplyExceptReopenWhichAnswersIoError)
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, ShortRecordTest,
-    ::testing::Values(ShortCase{0, 12, ""}, ShortCase{1, 4, ""}, ShortCase{2, 4, ""}, ShortCase{3, 8, ""},
-                      ShortCase{4, 8, ""}, ShortCase{5, 4, ""}, ShortCase{6, 260, ""}, ShortCase{7, 40, ""},
-                      ShortCase{8, 4, ""}, ShortCase{9, 4, ""}, ShortCase{10, 4, ""}, ShortCase{11, 4, ""},
-                      ShortCase{12, 4, ""}, ShortCase{13, 24, ""}, ShortCase{14, 56, ""}, ShortCase{15, 276, ""},
-                      ShortCase{16, 20, ""}, ShortCase{17, 20, ""}, ShortCase{18, 1036, "09000000 00000000"},
-                      ShortCase{19, 256, ""}),
+    ::testing::Values(ShortCase{USB_FIND_DEV, sizeof(USBFindDevReq), ""},
+                      ShortCase{USB_OPEN_DEV, sizeof(USBCommonReq), ""},
+                      ShortCase{USB_CLOSE_DEV, sizeof(USBCommonReq), ""},
+                      ShortCase{USB_CLEAR_DEV, sizeof(USBClearDevEpReq), ""},
+                      ShortCase{USB_RESET_DEVEP, sizeof(USBResetDevEpReq), ""},
+                      ShortCase{USB_SCAN_START, sizeof(USBCommonReq), ""},
+                      ShortCase{USB_SCAN_ABORT, sizeof(USBScanAbortReq), ""},
+                      ShortCase{USB_SCAN_LOCK, sizeof(USBScanLockReq), ""},
+                      ShortCase{USB_SCAN_UNLOCK, sizeof(USBCommonReq), ""},
+                      ShortCase{USB_SCAN_ADFSTATUS, sizeof(USBCommonReq), ""},
+                      ShortCase{USB_SCAN_POWERON, sizeof(USBCommonReq), ""},
+                      ShortCase{USB_SCAN_GETSIZES, sizeof(USBCommonReq), ""},
+                      ShortCase{USB_SCAN_DEVPROPERTIES, sizeof(USBCommonReq), ""},
+                      ShortCase{TCP_SEND_OSL, sizeof(TCPOSLReq), ""},
+                      ShortCase{TCP_SCAN_START, sizeof(TCPScanStartReq), ""},
+                      ShortCase{TCP_SCAN_ABORT, sizeof(TCPScanAbortReq), ""},
+                      ShortCase{TCP_SCAN_ADFST, sizeof(TCPCommonReq), ""},
+                      ShortCase{TCP_SCAN_DEVPROPERTIES, sizeof(TCPCommonReq), ""},
+                      ShortCase{USB_REOPEN_DEV, sizeof(USBReopenDevReq), "09000000 00000000"},
+                      ShortCase{CMD_DELETE_FILE, sizeof(CmdDeleteFileReq), ""}),
     [](const auto& info) { return "Command" + std::to_string(info.param.command); });
 
 TEST_F(CommandServerTest, UndefinedCommandsAreIgnoredAndTheConnectionGoesOn)

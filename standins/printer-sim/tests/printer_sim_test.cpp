@@ -3,6 +3,7 @@
 
 #include "command_frame.h"
 #include "sim_printer.h"
+#include "status_reply_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,13 +26,17 @@ using testbed::SimPrinter;
 
 const Bytes kStatusQuery(command_frame::kStatusQuery.begin(), command_frame::kStatusQuery.end());
 
-// A status reply as a printer sends it (82 bytes).
-const Bytes kStatusReply = {
-    0xA5, 0x00, 0x4F, 0x50, 0xE0, 0x74, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x06, 0x54, 0x61, 0x6C,
-    0x69, 0x72, 0x6F, 0x00, 0x10, 0x54, 0x61, 0x6C, 0x69, 0x72, 0x6F, 0x20, 0x54, 0x58, 0x20, 0x35, 0x36,
-    0x30, 0x4D, 0x44, 0x57, 0x00, 0x06, 0x41, 0x42, 0x43, 0x31, 0x32, 0x33, 0x00, 0x00, 0x10, 0x05, 0x31,
-    0x2E, 0x30, 0x2E, 0x33, 0x00, 0x02, 0x11, 0x06, 0x11, 0xA0, 0x01, 0x11, 0x0D, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x02, 0x10, 0x00, 0x02, 0x26, 0xDE, 0x00, 0x00, 0x04, 0x53, 0x30, 0x30, 0x31};
+// A status reply as a printer sends it (82 bytes), from the one layout definition.
+const Bytes kStatusReply = BuildStatusReply(SampleStatusReply());
+
+// The header of a status query, with one byte changed.
+Bytes brokenHeader(std::size_t index, std::uint8_t value)
+{
+    Bytes header = command_frame::buildFrame(command_frame::kFunctionStatus, command_frame::kStatusQueryOperation,
+                                             nullptr, 0);
+    header[index] = value;
+    return header;
+}
 
 // Sends one datagram to address:9300 (from `source` when given) and waits for one answer.
 std::optional<Bytes> exchange(const std::string& address, const Bytes& frame, int waitMs = 1000,
@@ -98,7 +103,8 @@ TEST(PrinterSim, RereadsTheScriptedReplyForEveryRequest)
     };
     const Step steps[] = {
         {"status reply", kStatusReply, kStatusReply, "#1 reply 82 bytes"},
-        {"short reply", Bytes{0xA5, 0x00, 0x4F}, Bytes{0xA5, 0x00, 0x4F}, "#2 reply 3 bytes"},
+        {"short reply", Bytes(kStatusReply.begin(), kStatusReply.begin() + 3),
+         Bytes(kStatusReply.begin(), kStatusReply.begin() + 3), "#2 reply 3 bytes"},
         {"missing file", std::nullopt, std::nullopt, "#3 silent"},
         {"empty file", Bytes{}, std::nullopt, "#4 silent"},
         {"seven-byte reply", Bytes(7, 0x00), Bytes(7, 0x00), "#5 reply 7 bytes"},
@@ -129,10 +135,10 @@ TEST(PrinterSim, LogsButDoesNotAnswerFramesWithABadHeader)
         const char* hex;
     };
     const Case cases[] = {
-        {{0xA5, 0x00, 0x0C}, "short", "A5 00 0C"},
-        {{0x5A, 0x00, 0x04, 0x50, 0xE0, 0x74, 0x08}, "bad-start-byte", "5A 00 04 50 E0 74 08"},
-        {{0xA5, 0x00, 0x0F, 0x50, 0xE0, 0x74, 0x08}, "bad-length", "A5 00 0F 50 E0 74 08"},
-        {{0xA5, 0x00, 0x04, 0x50, 0xE1, 0x74, 0x08}, "bad-marker", "A5 00 04 50 E1 74 08"},
+        {Bytes(kStatusQuery.begin(), kStatusQuery.begin() + 3), "short", "A5 00 0C"},
+        {brokenHeader(command_frame::kStartOffset, 0x5A), "bad-start-byte", "5A 00 04 50 E0 74 08"},
+        {brokenHeader(command_frame::kLengthOffset + 1, 0x0F), "bad-length", "A5 00 0F 50 E0 74 08"},
+        {brokenHeader(command_frame::kMarkerOffset + 1, 0xE1), "bad-marker", "A5 00 04 50 E1 74 08"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(exchange("127.0.0.2", c.frame, 300), std::nullopt) << c.header;
