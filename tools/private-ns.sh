@@ -2,11 +2,18 @@
 # Runs a command in a private mount and network namespace: a tmpfs over /opt
 # and only the loopback interface, up. Black-box tests run the real programs at
 # their real install root and ports here, so the host is never touched.
+# Needs root with the right to make mount and network namespaces. Where "/"
+# is no mount point (a chroot), tools/private-mounts.py makes the mounts private.
 # Usage: private-ns.sh command [args...]
 set -eu
 [ "$#" -ge 1 ] || { echo "usage: $0 command [args...]" >&2; exit 2; }
-exec unshare --mount --net --propagation private sh -c '
+inner='
     set -e
     mount -t tmpfs -o mode=0755 tmpfs /opt
     ip link set lo up
-    exec "$@"' private-ns "$@"
+    exec "$@"'
+if mountpoint -q /; then
+    exec unshare --mount --net --propagation private sh -c "$inner" private-ns "$@"
+fi
+exec unshare --mount --net --propagation unchanged \
+    python3 "$(dirname "$0")/private-mounts.py" sh -c "$inner" private-ns "$@"
