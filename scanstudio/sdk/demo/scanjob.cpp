@@ -1,8 +1,11 @@
 // Runs one scan job from the installed backend into page files under the
 // install root's scan/tmp/, the way the scanning window does, and prints each
-// page file it got and the result of the job.
+// page file it got and the result of the job. With --out, each page is also
+// kept in that folder as the raw file and as a PNG picture, and the scan
+// session's own trace lines go to session-trace.log there instead of the
+// terminal.
 //
-// Usage: scanjob [--flatbed] [--resolution <dpi>]
+// Usage: scanjob [--flatbed] [--resolution <dpi>] [--out <folder>]
 
 #include "VuroScanSDK.h"
 
@@ -10,11 +13,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QImage>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -22,6 +28,7 @@ namespace {
 struct Request {
     bool flatbed = false;
     int resolution = 150;
+    QString out;
 };
 
 bool parseArguments(int argc, char **argv, Request &request)
@@ -35,6 +42,8 @@ bool parseArguments(int argc, char **argv, Request &request)
             request.resolution = text.toInt(&ok);
             if (!ok || request.resolution <= 0)
                 return false;
+        } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+            request.out = QString::fromLocal8Bit(argv[++i]);
         } else {
             return false;
         }
@@ -58,6 +67,37 @@ tagSettingInfo settingsFor(const Request &request)
     return info;
 }
 
+// Our own lines go to the terminal; the session's trace lines, written to
+// standard output and error, go to `trace`.
+std::FILE *reportAndSendTraceTo(const QString &trace)
+{
+    std::fflush(stdout);
+    std::FILE *report = fdopen(dup(fileno(stdout)), "w");
+    const QByteArray path = QFile::encodeName(trace);
+    if (!report || !std::freopen(path.constData(), "w", stdout) || dup2(fileno(stdout), fileno(stderr)) < 0)
+        return nullptr;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    return report;
+}
+
+// Copies the raw page into `folder` as page-<n>.rgb and writes it as
+// page-<n>.png beside it; the names' common start, or an empty text.
+QString keepPage(const QString &pageFile, int number, int width, int height, const QString &folder)
+{
+    const QString base = QDir(folder).filePath(QStringLiteral("page-%1").arg(number));
+    QFile raw(pageFile);
+    if (!raw.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray bytes = raw.readAll();
+    QFile::remove(base + ".rgb");
+    if (!QFile::copy(pageFile, base + ".rgb") || width <= 0 || height <= 0 ||
+        bytes.size() != static_cast<qint64>(width) * height * 3)
+        return QString();
+    const QImage picture(reinterpret_cast<const uchar *>(bytes.constData()), width, height, width * 3,
+                         QImage::Format_RGB888);
+    return picture.save(base + ".png") ? base : QString();
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -66,61 +106,81 @@ int main(int argc, char **argv)
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // keep our lines in order with the session's error lines
     Request request;
     if (!parseArguments(argc, argv, request)) {
-        std::fprintf(stderr, "usage: scanjob [--flatbed] [--resolution <dpi>]\n");
+        std::fprintf(stderr, "usage: scanjob [--flatbed] [--resolution <dpi>] [--out <folder>]\n");
         return 2;
+    }
+    std::FILE *report = stdout;
+    if (!request.out.isEmpty()) {
+        if (!QDir().mkpath(request.out) ||
+            !(report = reportAndSendTraceTo(QDir(request.out).filePath("session-trace.log")))) {
+            std::fprintf(stderr, "scanjob: cannot write into %s\n", qPrintable(request.out));
+            return 1;
+        }
+        std::setvbuf(report, nullptr, _IOLBF, 0);
     }
 
     const std::string pageFolder = std::string(taliro::kInstallRoot) + "scan/tmp";
     if (!QDir().mkpath(QString::fromLocal8Bit(pageFolder.c_str()))) {
-        std::fprintf(stderr, "scanjob: cannot create %s\n", pageFolder.c_str());
+        std::fprintf(report, "scanjob: cannot create %s\n", pageFolder.c_str());
         return 1;
     }
 
     VuroScanSDK session;
     int status = session.InitContext();
     if (status != SANE_STATUS_GOOD) {
-        std::fprintf(stderr, "scanjob: backend not available: %s\n", sane_strstatus(static_cast<SANE_Status>(status)));
+        std::fprintf(report, "scanjob: backend not available: %s\n", sane_strstatus(static_cast<SANE_Status>(status)));
         return 1;
     }
     std::vector<SANE_Device> devices;
     session.GetAllDevice(devices);
     if (devices.empty()) {
-        std::fprintf(stderr, "scanjob: no scanner\n");
+        std::fprintf(report, "scanjob: no scanner\n");
         return 1;
     }
     const SANE_Device &scanner = devices.front();
     status = session.OpenDev(scanner);
     if (status != SANE_STATUS_GOOD) {
-        std::fprintf(stderr, "scanjob: cannot open %s: %s\n", scanner.name, sane_strstatus(static_cast<SANE_Status>(status)));
+        std::fprintf(report, "scanjob: cannot open %s: %s\n", scanner.name,
+                     sane_strstatus(static_cast<SANE_Status>(status)));
         return 1;
     }
-    std::printf("scanner %s (%s %s, %s), document feeder: %s\n", scanner.name, scanner.vendor, scanner.model,
-                scanner.type, session.IsDevHasADF() ? "yes" : "no");
+    std::fprintf(report, "scanner %s (%s %s, %s), document feeder: %s\n", scanner.name, scanner.vendor, scanner.model,
+                 scanner.type, session.IsDevHasADF() ? "yes" : "no");
 
     int pages = 0;
     int jobError = SANE_STATUS_GOOD;
     QObject::connect(&session, &VuroScanSDK::sigPageCompleteBack, &app,
-                     [&pages](const QString &fileName, int width, int height) {
+                     [&](const QString &fileName, int width, int height) {
                          const QFileInfo file(fileName);
-                         std::printf("page %s: width %d, height %d, %lld bytes\n", qPrintable(fileName), width,
-                                     height, file.exists() ? static_cast<long long>(file.size()) : -1LL);
+                         std::fprintf(report, "page %s: width %d, height %d, %lld bytes\n", qPrintable(fileName),
+                                      width, height, file.exists() ? static_cast<long long>(file.size()) : -1LL);
+                         if (!request.out.isEmpty()) {
+                             const QString kept = keepPage(fileName, pages, width, height, request.out);
+                             if (kept.isEmpty()) {
+                                 std::fprintf(report, "  could not keep it in %s\n", qPrintable(request.out));
+                                 jobError = SANE_STATUS_IO_ERROR;
+                             } else {
+                                 std::fprintf(report, "  kept as %s.rgb and %s.png\n", qPrintable(kept),
+                                              qPrintable(kept));
+                             }
+                         }
                          ++pages;
                      });
-    QObject::connect(&session, &VuroScanSDK::sigErrCallBack, &app, [&jobError](int errCode) {
-        std::printf("error %d: %s\n", errCode, sane_strstatus(static_cast<SANE_Status>(errCode)));
+    QObject::connect(&session, &VuroScanSDK::sigErrCallBack, &app, [&](int errCode) {
+        std::fprintf(report, "error %d: %s\n", errCode, sane_strstatus(static_cast<SANE_Status>(errCode)));
         jobError = errCode;
     });
     QObject::connect(&session, &VuroScanSDK::sigJobCompleteBack, &app, [&] {
         session.CancelScan();
         const bool complete = jobError == SANE_STATUS_GOOD && pages > 0;
-        std::printf("job %s: %d page%s\n", complete ? "complete" : "failed", pages, pages == 1 ? "" : "s");
+        std::fprintf(report, "job %s: %d page%s\n", complete ? "complete" : "failed", pages, pages == 1 ? "" : "s");
         app.exit(complete ? 0 : 1);
     });
 
     status = session.StartScan(settingsFor(request), pageFolder + "/taliroscane");
     if (status != SANE_STATUS_GOOD) {
         session.CancelScan();
-        std::printf("job failed to start: %s\n", sane_strstatus(static_cast<SANE_Status>(status)));
+        std::fprintf(report, "job failed to start: %s\n", sane_strstatus(static_cast<SANE_Status>(status)));
         return 1;
     }
     session.start();
