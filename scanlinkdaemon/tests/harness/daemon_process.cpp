@@ -1,6 +1,7 @@
 #include "daemon_process.h"
 
 #include "scan_client.h"
+#include "temp_folder.h"
 
 #include <taliro/install_root.h>
 
@@ -8,7 +9,6 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,16 +55,9 @@ std::string withLogPath(const char* variable, const std::string& file)
 
 }  // namespace
 
-std::string readWholeFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+std::string readWholeFile(const std::string& path) { return testsupport::readText(path); }
 
-void writeWholeFile(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
+void writeWholeFile(const std::string& path, const std::string& content) { testsupport::writeText(path, content); }
 
 bool processExists(pid_t pid)
 {

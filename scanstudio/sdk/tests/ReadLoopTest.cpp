@@ -4,6 +4,7 @@
 #include "ScanJobRecorder.h"
 #include "StandinFixture.h"
 #include "SyntheticPage.h"
+#include "temp_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <iterator>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -28,12 +28,6 @@ protected:
         ASSERT_EQ(session.StartScan(info, base), SANE_STATUS_GOOD);
         session.start();
         ASSERT_TRUE(session.wait(30000));
-    }
-
-    static std::vector<std::uint8_t> fileBytes(const std::string &path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 };
 
@@ -57,7 +51,8 @@ TEST_F(ReadLoop, FeederJobWritesEachPageCompleteBeforeAnnouncingIt)
         const standin::SyntheticPage expected(page, 320, 600);
         std::vector<std::uint8_t> pixels(expected.byteCount());
         expected.copyBytes(0, pixels.size(), pixels.data());
-        EXPECT_TRUE(fileBytes(path) == pixels) << "page " << page << " differs from the scanned pixels";
+        EXPECT_TRUE(testsupport::readText(path) == std::string(pixels.begin(), pixels.end()))
+            << "page " << page << " differs from the scanned pixels";
     }
 }
 
