@@ -54,6 +54,9 @@ bool namesThisFile(const std::string& path, int fd, off_t& size)
 // file into the previous copy since this one opened it: the name is followed first.
 void writeLine(Log& log, const char* text, size_t length)
 {
+    // A log that could not be opened is tried again for each line.
+    if (log.fd < 0)
+        log.fd = openForAppend(log.path);
     for (int attempt = 0; attempt < kWriteAttempts && log.fd >= 0; ++attempt) {
         lockFile(log.fd, LOCK_EX);
         off_t size = 0;
@@ -77,7 +80,8 @@ void writeLine(Log& log, const char* text, size_t length)
 
 void writeFormatted(Log& log, const char* format, va_list args)
 {
-    if (log.fd < 0)
+    // No log before the daemon names its folder (the unit tests).
+    if (log.path.empty())
         return;
     char line[1024];
     va_list again;

@@ -1,7 +1,8 @@
 #pragma once
 
 // The daemon's two logs under scan/: progress to the info log, errors to the
-// error log. A log that could not be opened drops its lines.
+// error log. A log that cannot be opened drops its lines; it is tried again
+// for each line.
 //
 // The daemon runs as root in a folder every user may write to, so a log is
 // never opened through a link, and it is made mode 0644 whatever the umask.

@@ -319,6 +319,12 @@ block 1 5
     EXPECT_TRUE(next.checkpoint());
     EXPECT_TRUE(client.checkpoint());
     EXPECT_EQ(readWholeFile(victim), "victim");
+
+    // Once the link is gone, the next line makes the log anew.
+    ASSERT_EQ(unlink(kInfoLog.c_str()), 0);
+    EXPECT_TRUE(client.checkpoint());
+    EXPECT_EQ(modeOf(kInfoLog), S_IFREG | 0644);
+    EXPECT_NE(infoLog().find("recv scanCommandType 2\n"), std::string::npos);
 }
 
 TEST_F(DaemonTest, LogsStayBoundedWhileTwoProcessesWriteAcrossARotation)
