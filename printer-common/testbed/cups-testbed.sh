@@ -25,6 +25,8 @@
 #       backend holds it printing; prints the job number
 #   cups-testbed.sh release-job NUMBER|all
 #       (inside run) let a held job (or every job, now and later) finish
+#   cups-testbed.sh stop-delay SECONDS
+#       (inside run) a cancelled job's backend takes this long to end (0 at start)
 set -eu
 
 state=/var/cache/cups/run
@@ -116,15 +118,18 @@ start_cupsd() {
     done
     write_config
     install_backends
-    # cupsd ends by itself even if nobody stops it.
+    # cupsd ends by itself even if nobody stops it. The time limit's pid has
+    # a file of its own: cupsd writes its own pid to cupsd.pid in the same
+    # folder, and a reader could meet that file half written.
     timeout "$cupsd_seconds" cupsd -f >/var/log/cups/cupsd.out 2>&1 &
-    echo $! >"$state/cupsd.pid"
+    limit_pid=$!
+    echo "$limit_pid" >"$state/testbed-cupsd.pid"
     : >"$marker"
     tries=0
     # Its answer is read in English whatever the caller's language.
     until LC_ALL=C lpstat -r 2>/dev/null | grep -q 'is running'; do
         tries=$((tries + 1))
-        if [ "$tries" -gt 100 ] || ! kill -0 "$(cat "$state/cupsd.pid")" 2>/dev/null; then
+        if [ "$tries" -gt 100 ] || ! kill -0 "$limit_pid" 2>/dev/null; then
             show_errors
             cat /var/log/cups/cupsd.out >&2 2>/dev/null || true
             die "cupsd did not start"
@@ -134,17 +139,20 @@ start_cupsd() {
 }
 
 stop_cupsd() {
-    pid=$(cat "$state/cupsd.pid" 2>/dev/null) || return 0
-    kill "$pid" 2>/dev/null || return 0
+    # The time limit passes the request to stop on to cupsd and ends with it.
+    [ -n "${limit_pid:-}" ] || return 0
+    kill "$limit_pid" 2>/dev/null || return 0
     tries=0
-    while kill -0 "$pid" 2>/dev/null && [ "$tries" -lt 50 ]; do
+    while kill -0 "$limit_pid" 2>/dev/null && [ "$tries" -lt 50 ]; do
         tries=$((tries + 1))
         sleep 0.1
     done
-    kill -9 "$pid" 2>/dev/null || true
+    if kill -0 "$limit_pid" 2>/dev/null; then
+        kill -9 "$(cat "$state/cupsd.pid" 2>/dev/null)" "$limit_pid" 2>/dev/null || true
+    fi
 }
 
-[ "$#" -ge 1 ] || die "usage: $0 run [--seconds N] COMMAND... | add-queue NAME URI MODEL | remove-queue NAME | ppd MODEL FILE | print-held QUEUE FILE | release-job NUMBER|all"
+[ "$#" -ge 1 ] || die "usage: $0 run [--seconds N] COMMAND... | add-queue NAME URI MODEL | remove-queue NAME | ppd MODEL FILE | print-held QUEUE FILE | release-job NUMBER|all | stop-delay SECONDS"
 command=$1
 shift
 case "$command" in
@@ -219,6 +227,12 @@ release-job)
     '' | *[!0-9]*) die "release-job needs a job number or all" ;;
     *) : >"$jobs/$1.release" ;;
     esac
+    ;;
+stop-delay)
+    [ "$#" -eq 1 ] || die "usage: $0 stop-delay SECONDS"
+    need_test_cupsd stop-delay
+    case "$1" in '' | *[!0-9]*) die "stop-delay needs whole seconds" ;; esac
+    printf '%s\n' "$1" >"$jobs/stop-delay"
     ;;
 *)
     die "unknown command $command"

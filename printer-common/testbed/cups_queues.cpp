@@ -36,4 +36,9 @@ bool releaseJob(int number)
     return runProgram({"/bin/sh", CUPS_TESTBED_SCRIPT, "release-job", which}, 10000) == 0;
 }
 
+bool setBackendStopDelay(int seconds)
+{
+    return runProgram({"/bin/sh", CUPS_TESTBED_SCRIPT, "stop-delay", std::to_string(seconds)}, 10000) == 0;
+}
+
 }  // namespace testbed

@@ -19,5 +19,8 @@ bool removeCupsQueue(const std::string& name);
 int printHeldJob(const std::string& queue, const std::string& file);
 // Lets a held job finish (-1: every job, now and later).
 bool releaseJob(int number);
+// A cancelled job's backend takes this long to end; meanwhile CUPS shows the
+// job stopping ("processing-to-stop-point").
+bool setBackendStopDelay(int seconds);
 
 }  // namespace testbed

@@ -50,7 +50,10 @@ JobListing ReadJobListing(const QByteArray& output, const QList<stJobState>& pre
                 current.iState = stJobState::CanceledByUser;
                 if (WasPrinting(previous, current.strJobId))
                     listing.canceledWhilePrinting.append(current.strJobId);
-            } else if (processing) {
+            } else if (processing || (text.contains(QLatin1String("processing-to-stop-point"))
+                                      && WasPrinting(previous, current.strJobId))) {
+                // A printing job that CUPS is stopping (cancelled, its
+                // backend not yet ended) still counts as printing.
                 current.iState = stJobState::Printing;
                 listing.printing.append(current);
             } else {

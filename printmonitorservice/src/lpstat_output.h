@@ -19,5 +19,7 @@ struct JobListing {
 
 // "lpstat -u <user> -W all -l -o <queue>": job lines (four or more words)
 // followed by their tab-indented "Status:" and "Alerts:" lines. `previous` is
-// the printing list of the job check before.
+// the printing list of the job check before; a job of it that CUPS is
+// stopping ("processing-to-stop-point") stays printing, so a cancel that
+// takes its backend a while to end is still seen as cancelled while printing.
 JobListing ReadJobListing(const QByteArray& output, const QList<stJobState>& previous);

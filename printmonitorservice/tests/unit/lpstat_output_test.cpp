@@ -94,4 +94,27 @@ TEST(LpstatJobListing, OnlyAJobSeenPrintingBeforeCountsAsCancelledWhilePrinting)
     EXPECT_TRUE(ReadJobListing(kHeldAndDone, first.printing).canceledWhilePrinting.isEmpty());
 }
 
+TEST(LpstatJobListing, PrintingJobStaysPrintingWhileCupsStopsIt)
+{
+    // What lpstat shows of a cancelled job until its backend has ended.
+    const QByteArray stopping = "N1-1                    root              1024   Thu Dec 10 14:31:31 2026\n"
+                                "\tAlerts: processing-to-stop-point\n"
+                                "\tqueued for N1\n";
+    const QByteArray cancelled = "N1-1                    root              1024   Thu Dec 10 14:31:31 2026\n"
+                                 "\tStatus: \n"
+                                 "\tAlerts: job-canceled-by-user\n"
+                                 "\tqueued for N1\n";
+    QList<stJobState> jobs = {{QStringLiteral("N1-1"), stJobState::Printing}};
+    int cancels = 0;
+    for (const QByteArray& output : {stopping, stopping, cancelled, cancelled}) {
+        const JobListing listing = ReadJobListing(output, jobs);
+        cancels += listing.canceledWhilePrinting.size();
+        jobs = listing.printing;
+    }
+    EXPECT_EQ(cancels, 1);
+
+    // A job stopping that was never seen printing is not taken for printing.
+    EXPECT_TRUE(ReadJobListing(stopping, {}).printing.isEmpty());
+}
+
 }  // namespace
