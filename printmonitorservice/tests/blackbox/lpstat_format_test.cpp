@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <cstdlib>
 
 namespace {
@@ -64,7 +67,14 @@ TEST(RealLpstat, HeldAndCancelledJobsReadAsTheWorkerExpects)
 
     ASSERT_EQ(testbed::runProgram({"/usr/bin/cancel", id.toStdString()}, 10000), 0);
     const QStringList listing = {"-u", "root", "-W", "all", "-l", "-o", "N1"};
-    const JobListing afterCancel = ReadJobListing(RunCupsCommand("lpstat", listing), worker.Entry().listJob);
+    // cupsd marks the job cancelled once its backend has ended: wait for that.
+    QElapsedTimer waited;
+    waited.start();
+    JobListing afterCancel = ReadJobListing(RunCupsCommand("lpstat", listing), worker.Entry().listJob);
+    while (afterCancel.canceledWhilePrinting.isEmpty() && waited.elapsed() < 10000) {
+        QThread::msleep(50);
+        afterCancel = ReadJobListing(RunCupsCommand("lpstat", listing), worker.Entry().listJob);
+    }
     EXPECT_EQ(afterCancel.canceledWhilePrinting, QStringList{id});
     EXPECT_TRUE(afterCancel.printing.isEmpty());
     EXPECT_FALSE(worker.CheckNeedStatus(interval)) << "idle again";
