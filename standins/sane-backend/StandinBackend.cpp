@@ -266,6 +266,9 @@ SANE_Status sane_vuro_q804_init(SANE_Int *version_code, SANE_Auth_Callback)
 SANE_Status sane_vuro_q804_get_devices(const SANE_Device ***device_list, SANE_Bool)
 {
     logCall("get_devices");
+    // Read again at every query, so a test can add and remove scanners
+    // while the program runs.
+    g_scanner.script.devices = standin::loadStandinScript().devices;
     if (g_scanner.script.getDevicesStatus != SANE_STATUS_GOOD)
         return static_cast<SANE_Status>(g_scanner.script.getDevicesStatus);
     rebuildDeviceList();

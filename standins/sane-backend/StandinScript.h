@@ -12,7 +12,7 @@ constexpr int kUnset = INT_MIN;
 
 struct StandinScript {
     std::string callLogPath;    // calllog: one line per entry point call, empty = no log
-    int devices = 1;            // devices: how many scanners get_devices lists
+    int devices = 1;            // devices: how many scanners get_devices lists (read at every query)
     bool feeder = true;         // feeder: the scanner has a document feeder
     int flatbedPages = 1;       // flatbed_pages: pages of a flatbed job
     int feederPages = 3;        // feeder_pages: pages of a feeder job

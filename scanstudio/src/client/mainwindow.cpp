@@ -3,6 +3,7 @@
 #include "bgwidget.h"
 #include "shared_files.h"
 #include "ui_mainwindow.h"
+#include "vurocombboxitem.h"
 #include "vurocombobox.h"
 
 #include "VuroScanSDK.h"
@@ -11,6 +12,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QLocale>
 #include <QPixmap>
 #include <QThread>
 #include <QTimer>
@@ -96,6 +98,9 @@ void MainWindow::initUI()
     bgWidget->setGeometry(220, 20, 271, 390);
     ui->lbl_vuroLogo->setPixmap(QPixmap(QStringLiteral(":/new/resource/logo.png")));
 
+    // Paper lengths are read and shown the same way under every locale.
+    ui->spx_paperWidth->setLocale(QLocale::c());
+    ui->spx_paperHeight->setLocale(QLocale::c());
     ui->spx_paperWidth->setRange(0, 216);
     ui->spx_paperHeight->setRange(0, 356);
     ui->spx_bgFade->setRange(1, 50);
@@ -111,11 +116,26 @@ void MainWindow::initUI()
     ui->pb_mainCancel->setStyleSheet(QStringLiteral("#pb_mainCancel{color:gray;}"));
 
     initSignalAndSlot();
+    initAdvancePage();
 }
 
 void MainWindow::initSignalAndSlot()
 {
+    connect(policyCombo, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &MainWindow::on_combo_policy_indexChanged);
+    connect(policyCombo, &VuroCombobox::removeThisItem, this, &MainWindow::removePolicy);
+    connect(this, &MainWindow::callbackWasErr, this, &MainWindow::dealwithErr);
     connect(this, &MainWindow::callbackWasErr, bgWidget, &BgWidget::initUIdata);
+    connect(this, &MainWindow::scanFinished, this, &MainWindow::scanFinishedslot);
+    connect(bgWidget, &BgWidget::scanPreview, this, &MainWindow::scanPreview);
+    connect(this, &MainWindow::loadPicSignal, this, &MainWindow::loadPic);
+    connect(pScanSDK, &VuroScanSDK::sigErrCallBack, this, &MainWindow::onErrCallback);
+    connect(pScanSDK, &VuroScanSDK::sigPageCompleteBack, this, &MainWindow::onScanPageCompleteCallback);
+    connect(pScanSDK, &VuroScanSDK::sigPageProgressBack, this, &MainWindow::onScanPageProgressCallback);
+    connect(pScanSDK, &VuroScanSDK::sigJobCompleteBack, this, &MainWindow::onScanJobCompleteCallback);
+    connect(this, &MainWindow::noScanneravilable, this, &MainWindow::noAvilableScanner);
+    connect(this, &MainWindow::sigShowDealingDialog, this, &MainWindow::showDealingDialog);
+    connect(this, &MainWindow::sigHideDealingDialog, this, &MainWindow::hideDealingDialog);
 }
 
 void MainWindow::startDevicePoll()
@@ -126,6 +146,9 @@ void MainWindow::startDevicePoll()
     pollTimer->setInterval(0);
     connect(pollThread, &QThread::started, pollTimer, qOverload<>(&QTimer::start));
     connect(pollTimer, &QTimer::timeout, this, &MainWindow::onTimer, Qt::DirectConnection);
+    connect(this, &MainWindow::sigStartFindDev, this, &MainWindow::onStartFindDev);
+    connect(this, &MainWindow::sigStopFindDev, this, &MainWindow::onStopFindDev);
+    connect(this, &MainWindow::sigGetDevices, this, &MainWindow::setTipForCombox);
     // A timer is stopped and deleted on its own thread: when the poll
     // thread's loop ends.
     connect(pollThread, &QThread::finished, pollTimer, &QObject::deleteLater);
@@ -158,7 +181,7 @@ MainWindow::~MainWindow()
     chmodFileTo777(profilePath);
 
     // The scan thread still talks to the backend and signals the window.
-    if (isScanning || pScanSDK->isRunning())
+    if (busyState == Scanning || pScanSDK->isRunning())
         pScanSDK->CancelScan();
     pScanSDK->wait();
     delete ui;

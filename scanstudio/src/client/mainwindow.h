@@ -14,12 +14,15 @@
 
 #include <atomic>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
 class BgWidget;
 class PreviewWidget;
 class QCloseEvent;
+class QComboBox;
+class QDoubleSpinBox;
 class QThread;
 class QTimer;
 class VuroCombBoxItem;
@@ -29,6 +32,9 @@ class VuroScanSDK;
 namespace Ui {
 class MainWindow;
 }
+
+// Puts the items, in order, into the box, with no icon and no user data.
+void fill_combox(QComboBox *box, const std::vector<std::string> &items);
 
 // ScanStudio's window and the owner of everything the application holds
 // while it runs: the scan session, the profile, the page list, the form, the
@@ -64,6 +70,15 @@ public:
     Json::Value parseDataToJson(Data data);
     // Appends one line to the scan log.
     void writJsonToLogFile(const Json::Value &record);
+
+    // What the scan start and the device refresh share: a job and a refresh
+    // never run at the same time. Changed by compare-and-set only.
+    enum BusyState { Idle, Refreshing, Scanning };
+
+    // One poll of the printer list file's modification time: a changed time
+    // refreshes the devices unless a job or a refresh is under way. Runs on
+    // the poll thread (and on a test's own).
+    void checkPrinterList();
 
     // Closes the window once more after a scan during which the user asked
     // to close it; for the end of a job, after the session's thread has
@@ -114,16 +129,16 @@ public:
     bool saveFinished = false;
     bool keepScanShown = false;
     double scaleX = 216.0 / 268.0;
-    double scaleY = 0.0;
+    // The flatbed's until a scan source is chosen.
+    double scaleY = 297.0 / 371.0;
     int scanPageNo = 1;
     Data logData;
     Ui::MainWindow *ui = nullptr;
     int paperUnit = 0;
     vuro::profile scanProfile;
     std::atomic<std::time_t> lastPrinterListTime{0};
-    std::atomic<bool> isScanning{false};
+    std::atomic<BusyState> busyState{Idle};
     std::atomic<bool> closeRequested{false};
-    std::atomic<bool> isRefreshing{false};
     QThread *pollThread = nullptr;
     QTimer *pollTimer = nullptr;
     QThread *ocrThread = nullptr;
@@ -150,21 +165,109 @@ signals:
 public slots:
     // The device poll; runs on pollThread.
     void onTimer();
+    // Asks the session for its devices and hands them to the GUI thread;
+    // runs on pollThread.
+    void onGetDevices();
+    // The searching cover around a refresh.
+    void onStartFindDev();
+    void onStopFindDev();
+    // The session's signals.
+    int onErrCallback(int errCode);
+    int onScanPageCompleteCallback(QString fileName, int width, int height);
+    int onScanPageProgressCallback(int progress);
+    int onScanJobCompleteCallback();
+    // The no-scanner box, then the end of the application.
+    void noAvilableScanner();
+    // New entries of the scanner list with tool tips; selects the scanner of
+    // the last scan (`lastIndex`, -1 when it has gone).
+    void setTipForCombox(int lastIndex);
+    void removePolicy(VuroCombBoxItem *item);
+    void cancelScan();
+    void scanFinishedslot();
+    // Starts one job with the current scan request.
+    void scan(int = 0);
+    void showScanResultSlot();
     // Back to the main page with no page and the controls reset.
     void initUIData();
+    void dealwithErr(int code);
+    void scanPreview();
+    void loadPic(QString fileName, int width, int height);
     // Resets the cover: hidden, no texts, buttons and progress bar hidden
     // and disconnected.
     void initCoverWidget();
+    void showDealingDialog();
+    void hideDealingDialog();
 
 private slots:
     void on_pb_mainCancel_clicked();
     void on_btn_widget_imageprocess_cancel_clicked();
+    void on_btn_widget_imageprocess_save_clicked();
     void on_btn_widget_imageprocess_saveAs_clicked();
+
+    void on_pb_scan_clicked();
+    void on_btn_widget_imageProcess_scan_clicked();
+
+    // Presets and the fields that follow them.
+    void on_cbx_scanners_currentIndexChanged(const QString &name);
+    void on_cbx_scanners_currentIndexChanged(int index);
+    void on_combo_policy_indexChanged(int index);
+    void on_cbx_scanSource_currentIndexChanged(int index);
+    void on_cbx_colorFormat_currentIndexChanged(int index);
+    void on_cbx_saveType_currentIndexChanged(int index);
+    void on_cbx_resolution_currentIndexChanged(int index);
+
+    // The advanced settings page.
+    void on_pb_advancedSettings_clicked();
+    void on_btn_asCancel_clicked();
+    void on_btn_asConfirm_clicked();
+    void on_btn_asDefault_clicked();
+    void on_cbx_as_paperType_currentIndexChanged(int index);
+    void on_cbx_paperUnit_currentIndexChanged(int index);
+    void on_spx_paperWidth_valueChanged(double value);
+    void on_spx_paperHeight_valueChanged(double value);
+
+public:
+    // Presets and the scan request.
+    void setPolicy(const std::shared_ptr<vuro::policy> &preset);
+    void toPolicy(const std::shared_ptr<vuro::policy> &preset, const QString &name);
+    // The last preset of the current scanner; empty when it has none.
+    std::shared_ptr<vuro::policy> getLastPolicy();
+    // Fills settingInfo and the page list's options from the last preset,
+    // the advanced settings and the preview's crop rectangle.
+    void genSettingInfo();
+    // The first of name, base#n+1, base#n+2 ... that is not in `names`.
+    QString recursivePolicyList(const QString &name, const QStringList &names, const QString &base, int n);
+
+    // The advanced page.
+    void initAdvancePage();
+    void saveAdvanceSetting();
+    // The preview's crop rectangle as the custom paper size.
+    void setParperSize();
+
+    // The cover's variants.
+    void genWaitingDialog();
+    void genScaningDialog();
+    void genDealingDialog();
+    void genKeepScaningDialog();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The GUI thread's part of a refresh: the device list, the scanner
+    // list and the profile, then the end of the cover and the selection.
+    void refreshScannerList(const std::vector<SANE_Device> &devices);
+    // The close rules' question; false when a save was asked for and did
+    // not succeed.
+    bool askToSaveBeforeQuit();
+    // Adding mode's Scan button: stores the form as a new preset.
+    void addPolicy();
+    // The scanner of the scanner list's current entry, from the profile.
+    std::shared_ptr<vuro::scanner> currentScanner();
+    // Shows a length in millimetres in the paper spin box, in the current unit.
+    void showPaperLength(QDoubleSpinBox *box, const std::string &millimetres, int unit);
+    // A paper spin box's edit, held to its maximum in millimetres.
+    void limitPaperLength(QDoubleSpinBox *box, double value);
     void initOptionLists();
     void initVurosdk();
     void initUI();

@@ -27,15 +27,20 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (imageprocess.getImageCount() == 0 || ui->widget_imageProcess->isHidden())
         return;
 
+    if (!askToSaveBeforeQuit())
+        event->ignore();
+}
+
+bool MainWindow::askToSaveBeforeQuit()
+{
     const auto answer = QMessageBox::question(this, QStringLiteral(" "), tr("save before quit?"),
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
     if (answer != QMessageBox::Yes)
-        return;
+        return true;
     // Save As asks and saves before it returns: the window closes only when
     // that save succeeded, else it stays open with its pages.
     on_btn_widget_imageprocess_saveAs_clicked();
-    if (!saveFinished)
-        event->ignore();
+    return saveFinished;
 }
 
 bool MainWindow::closeIfRequested()

@@ -4,7 +4,11 @@
 
 #include "VuroScanSDK.h"
 
+#include <QSignalSpy>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <utime.h>
 
 #include <filesystem>
 #include <fstream>
@@ -26,6 +30,7 @@ void WindowFixture::TearDown()
 
 void WindowFixture::script(const std::vector<std::string> &lines)
 {
+    m_script = lines;
     std::ofstream out(path("standin.script"), std::ios::trunc);
     out << "calllog=" << path("calls.log") << "\n";
     for (const std::string &line : lines)
@@ -48,6 +53,66 @@ int WindowFixture::countCalls(const std::string &call) const
     for (const std::string &line : callLog())
         count += line == call ? 1 : 0;
     return count;
+}
+
+void WindowFixture::clearCallLog() const
+{
+    testsupport::writeText(path("calls.log"), "");
+}
+
+std::map<int, std::string> WindowFixture::optionsSet() const
+{
+    std::map<int, std::string> options;
+    for (const std::string &line : callLog()) {
+        std::istringstream in(line);
+        std::string word;
+        std::string verb;
+        int option = 0;
+        if (in >> word >> option >> verb && word == "option" && verb == "set") {
+            std::string value;
+            std::getline(in >> std::ws, value);
+            options[option] = value;
+        }
+    }
+    return options;
+}
+
+void WindowFixture::touchPrinterList(std::time_t when) const
+{
+    fs::create_directories(path("cfg"));
+    const std::string file = path("cfg/printerlist.ini");
+    if (!fs::exists(file))
+        testsupport::writeText(file, "[printers]\n");
+    const utimbuf times{when, when};
+    utime(file.c_str(), &times);
+}
+
+std::unique_ptr<MainWindow> WindowFixture::makeReadyWindow()
+{
+    touchPrinterList(std::time(nullptr));
+    auto window = makeWindow();
+    window->show();
+    EXPECT_TRUE(waitForRefresh(*window));
+    return window;
+}
+
+bool WindowFixture::waitForRefresh(MainWindow &window)
+{
+    return QTest::qWaitFor(
+        [&] { return window.busyState == MainWindow::Idle && window.ui->cbx_scanners->count() > 0; }, 10000);
+}
+
+bool WindowFixture::scanAndWait(MainWindow &window)
+{
+    QSignalSpy ended(&window, &MainWindow::scanFinished);
+    window.ui->pb_scan->click();
+    return (ended.count() > 0 || ended.wait(20000)) && waitForJobEnd(window);
+}
+
+bool WindowFixture::waitForJobEnd(MainWindow &window)
+{
+    return QTest::qWaitFor([&] { return window.busyState == MainWindow::Idle && window.pScanSDK->isFinished(); },
+                           20000);
 }
 
 std::unique_ptr<MainWindow> WindowFixture::makeWindow()
@@ -79,7 +144,7 @@ void WindowFixture::startScan(MainWindow &window)
     info.colorMode = 2;
     info.feederEnabled = 1;
     ASSERT_EQ(window.pScanSDK->StartScan(info, window.installPath("scan/tmp/taliroscane").toStdString()), 0);
-    window.isScanning = true;
+    window.busyState = MainWindow::Scanning;
     window.pScanSDK->start();
     ASSERT_TRUE(QTest::qWaitFor([this] { return countCalls("read") >= 2; }, 10000));
 }

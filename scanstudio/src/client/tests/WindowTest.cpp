@@ -106,7 +106,8 @@ TEST_F(WindowFixture, ConstructionEndsOnTheMainPage)
     EXPECT_EQ(ui.spx_paperWidth->maximum(), 216);
     EXPECT_EQ(ui.spx_paperHeight->maximum(), 356);
     EXPECT_EQ(ui.spx_bgFade->maximum(), 50);
-    EXPECT_EQ(ui.spx_bgFade->value(), 3);
+    // The advanced page shows the new profile's filter size 0 as the minimum.
+    EXPECT_EQ(ui.spx_bgFade->value(), 1);
     EXPECT_TRUE(ui.previewArea->hasMouseTracking());
     EXPECT_FALSE(ui.pb_mainCancel->isEnabled());
     EXPECT_EQ(ui.pb_mainCancel->styleSheet(), QStringLiteral("#pb_mainCancel{color:gray;}"));
@@ -194,7 +195,7 @@ TEST_F(WindowFixture, ClosingDuringAScanCancelsItAndClosesOnceItHasEnded)
     EXPECT_TRUE(window->closeRequested);
     EXPECT_GE(countCalls("cancel"), 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->pScanSDK->isFinished(); }, 10000));
-    window->isScanning = false;
+    window->busyState = MainWindow::Idle;
 
     EXPECT_TRUE(window->closeIfRequested());
     EXPECT_FALSE(window->isVisible());
