@@ -111,7 +111,7 @@ bool WindowFixture::scanAndWait(MainWindow &window)
 
 bool WindowFixture::waitForJobEnd(MainWindow &window)
 {
-    return QTest::qWaitFor([&] { return window.busyState == MainWindow::Idle && window.pScanSDK->isFinished(); },
+    return QTest::qWaitFor([&] { return window.busyState == MainWindow::Idle && !window.pScanSDK->isRunning(); },
                            20000);
 }
 

@@ -1,10 +1,13 @@
 // Takes a screenshot of each page of the main window and of its cover, as
-// the X server shows them (run under Xvfb): main.png, advanced.png,
-// result.png and cover.png in the given folder. The window runs on a
-// temporary install root with the stand-in backend.
+// the X server shows them (run under Xvfb): main.png, preview.png (after a
+// preview scan, with the crop frame), advanced.png, result.png, cover.png
+// (scanning) and keepscan.png (the question whether to go on) in the given
+// folder. The window runs on a temporary install root with the stand-in
+// backend, which it finds through a printer list file.
 // Usage: window_screenshots <output folder>
 
 #include "app_stylesheet.h"
+#include "bgwidget.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
@@ -12,6 +15,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <cstdio>
@@ -40,6 +44,8 @@ int main(int argc, char *argv[])
     testsupport::TempFolder root;
     std::filesystem::create_directories(root.file("scan/tmp"));
     std::filesystem::create_symlink(STANDIN_BACKEND, root.file("scan/sane-taliro-q804.so"));
+    std::filesystem::create_directories(root.file("cfg"));
+    root.write("cfg/printerlist.ini", "");
 
     bool saved = true;
     {
@@ -49,8 +55,16 @@ int main(int argc, char *argv[])
         if (!QTest::qWaitForWindowExposed(&window))
             return 1;
         Ui::MainWindow &ui = *window.ui;
-        ui.cbx_scanners->addItem(QStringLiteral("TX 560MDW"));
+        if (!QTest::qWaitFor([&] { return window.busyState == MainWindow::Idle && ui.cbx_scanners->count() > 0; },
+                             10000))
+            return 1;
         saved &= shoot(window, out + "main.png");
+
+        QSignalSpy ended(&window, &MainWindow::scanFinished);
+        QTest::mouseDClick(window.bgWidget, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        if (!ended.wait(20000))
+            return 1;
+        saved &= shoot(window, out + "preview.png");
 
         ui.pb_advancedSettings->click();
         saved &= shoot(window, out + "advanced.png");
@@ -61,15 +75,14 @@ int main(int argc, char *argv[])
 
         ui.widget_imageProcess->hide();
         ui.widget_mainFrame->show();
-        window.initCoverWidget();
-        ui.cover_text_center->setText(QCoreApplication::translate("MainWindow", "scanning..."));
-        ui.pgb_scanProgress->setFormat(QStringLiteral("page 2:%p%"));
+        window.scanPageNo = 2;
+        window.genScaningDialog();
         ui.pgb_scanProgress->setValue(50);
-        ui.pgb_scanProgress->show();
-        ui.pb_coverRight_2->setText(QCoreApplication::translate("MainWindow", "cancel"));
-        ui.pb_coverRight_2->show();
         ui.cover_widget->show();
         saved &= shoot(window, out + "cover.png");
+
+        window.genKeepScaningDialog();
+        saved &= shoot(window, out + "keepscan.png");
     }
     return saved ? 0 : 1;
 }
