@@ -55,6 +55,16 @@ protected:
         script({"width=40", "height=60"});
     }
 
+    // A ready window running a feeder job of 50 slow pages.
+    std::unique_ptr<MainWindow> startLongFeederJob()
+    {
+        script({"width=40", "height=60", "feeder_pages=50", "read_delay_ms=20"});
+        auto window = makeReadyWindow();
+        window->ui->cbx_scanSource->setCurrentIndex(1);
+        window->ui->pb_scan->click();
+        return window;
+    }
+
     // A refresh as the poll runs it after the printer list has changed.
     void refreshNow(MainWindow &window)
     {
@@ -163,12 +173,9 @@ TEST_F(Workflow, MultiPageFormatAsksToGoOnAndContinuedPagesAreAdded)
 
 TEST_F(Workflow, CloseDuringAJobIsRefusedCancelsItAndClosesAfterIt)
 {
-    script({"width=40", "height=60", "feeder_pages=50", "read_delay_ms=20"});
-    auto window = makeReadyWindow();
-    window->ui->cbx_scanSource->setCurrentIndex(1);
+    auto window = startLongFeederJob();
     ModalAnswers answers({QMessageBox::Ok});
     QSignalSpy ended(window.get(), &MainWindow::scanFinished);
-    window->ui->pb_scan->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return countCalls("read") >= 2; }, 10000));
 
     EXPECT_FALSE(window->close());
@@ -184,12 +191,9 @@ TEST_F(Workflow, CloseDuringAJobIsRefusedCancelsItAndClosesAfterIt)
 
 TEST_F(Workflow, AChangeDuringAJobRefreshesOnlyAfterIt)
 {
-    script({"width=40", "height=60", "feeder_pages=50", "read_delay_ms=20"});
-    auto window = makeReadyWindow();
-    window->ui->cbx_scanSource->setCurrentIndex(1);
+    auto window = startLongFeederJob();
     ModalAnswers answers({QMessageBox::Ok});
     QSignalSpy ended(window.get(), &MainWindow::scanFinished);
-    window->ui->pb_scan->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return countCalls("read") >= 2; }, 10000));
 
     const int queriesBefore = countCalls("get_devices");
