@@ -2,6 +2,7 @@
 
 #include "paintingwidget.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QLabel>
 #include <QPainter>
@@ -18,7 +19,8 @@ BgWidget::BgWidget(QWidget *parent)
     , m_background(QString::fromLatin1(kPlaceholder))
     , m_overlay(new PaintingWidget(this))
     , m_sizeLabel(new QLabel(this))
-    , m_captionLabel(new QLabel(tr("preview"), this))
+    // The window's texts are all in its own translation context.
+    , m_captionLabel(new QLabel(QCoreApplication::translate("MainWindow", "preview"), this))
 {
     setMouseTracking(true);
     m_overlay->setGeometry(0, 0, 268, 371);

@@ -2,6 +2,7 @@
 // texts in English and Chinese, ranges, raise order and the form's links.
 
 #include "app_startup.h"
+#include "bgwidget.h"
 #include "ui_mainwindow.h"
 
 #include <QAbstractButton>
@@ -225,6 +226,8 @@ TEST_F(FormTest, TextsInChineseFromTheCatalogues)
     QCoreApplication::installTranslator(&qt);
     m_ui.retranslateUi(&m_window);
     checkObjects(true);
+    // The preview canvas's caption, made in code.
+    EXPECT_EQ(BgWidget().captionLabel()->text(), QString::fromUtf8("预览"));
     // Qt's own catalogue translates the standard buttons.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), QString::fromUtf8("确定"));
     QCoreApplication::removeTranslator(&qt);
