@@ -334,3 +334,26 @@ TEST_F(FirmwareWindow, BrowseStartsAtTheTypedPathOrHomeAndKeepsTheTextOnCancel)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CheckFWFile, ReadsTheWholeFileAndRefusesWhatTheTransferCannotCount)
+{
+    testsupport::TempFolder folder;
+    folder.write("fw.fls", std::string("\x01\x00\x02\xFF", 4));
+    folder.write("empty.fls", "");
+    QByteArray image;
+    EXPECT_TRUE(Widget::CheckFWFile(QString::fromStdString(folder.file("fw.fls")), image));
+    EXPECT_EQ(image, QByteArray("\x01\x00\x02\xFF", 4));
+    EXPECT_TRUE(Widget::CheckFWFile(QString::fromStdString(folder.file("empty.fls")), image));
+    EXPECT_TRUE(image.isEmpty());
+    EXPECT_FALSE(Widget::CheckFWFile(QString::fromStdString(folder.file("missing.fls")), image));
+
+    // A sparse file of 3 GiB: longer than an int, refused before anything is read.
+    folder.write("huge.fls", "");
+    std::filesystem::resize_file(folder.file("huge.fls"), 3ULL << 30);
+    EXPECT_FALSE(Widget::CheckFWFile(QString::fromStdString(folder.file("huge.fls")), image));
+    EXPECT_TRUE(image.isEmpty());
+}
+
+}  // namespace
