@@ -7,6 +7,8 @@ namespace {
 
 // libusb's value for a transfer that waits until it ends.
 constexpr unsigned int kNoTimeout = 0;
+// The message table has this code, though no transfer gives it.
+constexpr int kFileUnreadable = -6;
 
 }  // namespace
 
@@ -35,16 +37,9 @@ QString FirmwareResultMessage(int code)
         return QStringLiteral("操作成功，请等待打印机更新完成，更新过程中请勿断开电源。");
     case kFirmwareSendFailed:
         return QStringLiteral("与打印机通信失败，请检查打印机状态并重新尝试更新！");
-    case -6:
+    case kFileUnreadable:
         return QStringLiteral("读取升级文件失败，请检查文件状态！");
-    case USB_INIT_FAILED:
-        return QStringLiteral("设备接口初始化失败！");
-    case USB_NO_PRINTER:
-    case USB_NO_INTERFACE:
-    case USB_OPEN_FAILED:
-    case USB_CLAIM_FAILED:
-        return QStringLiteral("连接打印机失败，请检查连接状态！");
     default:
-        return QStringLiteral("未知错误！");
+        return UsbResultMessage(code);
     }
 }

@@ -22,24 +22,6 @@ constexpr int kUsbConnection = 1;
 
 }  // namespace
 
-QString UsbResultMessage(int code)
-{
-    switch (code) {
-    case USB_INIT_FAILED:
-        return QStringLiteral("设备接口初始化失败！");
-    case USB_NO_PRINTER:
-    case USB_NO_INTERFACE:
-    case USB_OPEN_FAILED:
-    case USB_CLAIM_FAILED:
-        return QString::fromUtf8(kTextConnectFailed);
-    case USB_SEND_FAILED:
-    case USB_RECEIVE_FAILED:
-        return QStringLiteral("与打印机通信失败，请检查打印机状态并重新尝试！");
-    default:
-        return QStringLiteral("未知错误！");
-    }
-}
-
 BaseForm::BaseForm(const ConfiguratorContext& context, const QString& title, QWidget* parent)
     : QWidget(parent),
       m_context(context),

@@ -67,6 +67,3 @@ private:
 // The texts the pages share.
 inline constexpr char kTextChoosePrinter[] = "请选择一个打印机进行操作！";
 inline constexpr char kTextUnsupportedModel[] = "不支持该打印机型号！";
-
-// The message of a USB exchange's failure code.
-QString UsbResultMessage(int code);

@@ -109,22 +109,23 @@ void NetForm::OnComboBoxSourceChanged(int index)
             edit->setEnabled(index != 0);
 }
 
-const stPrinterInfo* NetForm::SelectedUsbPrinter(int& vid, int& pid)
+bool NetForm::SelectedUsbPrinter(QString& port, int& vid, int& pid)
 {
     const stPrinterInfo* printer = SelectedPrinter();
     if (printer == nullptr) {
         ShowMessageBoxOk(QString::fromUtf8(kTextChoosePrinter));
-        return nullptr;
+        return false;
     }
     if (printer->iConnectType != kUsbConnection) {
         ShowMessageBoxOk(QStringLiteral("请选择通过USB连接的打印机进行操作！"));
-        return nullptr;
+        return false;
     }
     if (!GetPrinterVidPid(printer->strPort, vid, pid)) {
         ShowMessageBoxOk(QString::fromUtf8(kTextUnsupportedModel));
-        return nullptr;
+        return false;
     }
-    return printer;
+    port = printer->strPort;
+    return true;
 }
 
 bool NetForm::CheckPrinterIPStatusUSB(int vid, int pid, const QString& port, unsigned char* reply, int& length)
@@ -137,12 +138,11 @@ bool NetForm::CheckPrinterIPStatusUSB(int vid, int pid, const QString& port, uns
 
 void NetForm::OnButtonGetClicked()
 {
+    QString port;
     int vid = 0;
     int pid = 0;
-    const stPrinterInfo* selected = SelectedUsbPrinter(vid, pid);
-    if (selected == nullptr)
+    if (!SelectedUsbPrinter(port, vid, pid))
         return;
-    const QString port = selected->strPort;
 
     unsigned char reply[kReplyBufferSize] = {};
     int length = 0;
@@ -177,12 +177,11 @@ void NetForm::OnButtonGetClicked()
 
 void NetForm::OnButtonSetClicked()
 {
+    QString port;
     int vid = 0;
     int pid = 0;
-    const stPrinterInfo* selected = SelectedUsbPrinter(vid, pid);
-    if (selected == nullptr)
+    if (!SelectedUsbPrinter(port, vid, pid))
         return;
-    const QString port = selected->strPort;
 
     stIPInfo info;
     if (!GetSheetInfo(info)) {

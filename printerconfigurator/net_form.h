@@ -30,9 +30,9 @@ private slots:
 private:
     // Every address "0", DHCP, no tag family known: "设置" waits for a read.
     void InitEdit();
-    // The selected printer when it is a USB printer of a known model, with
-    // its ids; else null after the message.
-    const stPrinterInfo* SelectedUsbPrinter(int& vid, int& pid);
+    // The port and ids of the selected printer when it is a USB printer of a
+    // known model; else false after the message.
+    bool SelectedUsbPrinter(QString& port, int& vid, int& pid);
     bool CheckPrinterIPStatusUSB(int vid, int pid, const QString& port, unsigned char* reply, int& length);
     bool GetSheetInfo(stIPInfo& info) const;
     bool SetSheetInfo(const stIPInfo& info);

@@ -1,6 +1,7 @@
 #include "udp_exchange.h"
 
 #include "command_frame.h"
+#include "udp_socket.h"
 
 #include <QRegularExpression>
 
@@ -8,28 +9,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/time.h>
-#include <unistd.h>
-
-namespace {
-
-// Closes the socket when the exchange ends.
-class Socket {
-public:
-    Socket() : m_fd(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
-    ~Socket()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-}  // namespace
 
 bool IsIPValid(const QString& address)
 {
@@ -52,7 +31,7 @@ int UDPSendRecvData(const QString& address, const unsigned char* frame, int fram
     if (inet_pton(AF_INET, address.toLatin1().constData(), &destination.sin_addr) != 1)
         return UDP_BAD_ADDRESS;
 
-    Socket socket;
+    UdpSocket socket;
     if (socket.fd() < 0)
         return UDP_NO_SOCKET;
     const ssize_t sent = sendto(socket.fd(), frame, static_cast<std::size_t>(frameLength), 0,

@@ -24,6 +24,24 @@ bool SerialMatches(const QString& wanted, const unsigned char* deviceSerial)
 
 }  // namespace
 
+QString UsbResultMessage(int code)
+{
+    switch (code) {
+    case USB_INIT_FAILED:
+        return QStringLiteral("设备接口初始化失败！");
+    case USB_NO_PRINTER:
+    case USB_NO_INTERFACE:
+    case USB_OPEN_FAILED:
+    case USB_CLAIM_FAILED:
+        return QStringLiteral("连接打印机失败，请检查连接状态！");
+    case USB_SEND_FAILED:
+    case USB_RECEIVE_FAILED:
+        return QStringLiteral("与打印机通信失败，请检查打印机状态并重新尝试！");
+    default:
+        return QStringLiteral("未知错误！");
+    }
+}
+
 int init_libusb(UsbOps& usb)
 {
     if (usb.init(nullptr) < 0) {

@@ -45,6 +45,9 @@ enum UsbExchangeResult {
 
 inline constexpr unsigned int kUsbExchangeTimeoutMs = 3000;
 
+// The message the printer tools show for a failed exchange's code.
+QString UsbResultMessage(int code);
+
 // libusb_init on the default context; -1 when it fails.
 int init_libusb(UsbOps& usb);
 

@@ -42,6 +42,20 @@ inline stPrinterInfo NetworkPrinter(const QString& name, const QString& address)
 class ConfiguratorTest : public ::testing::Test {
 protected:
     QString Root() const { return QString::fromStdString(m_root.path()); }
+    // Q1 and Q2, two USB printers of one model that take frames without
+    // answering, on the bus and in the printer list, with `more` after them.
+    void AddUsbPrinters(const QList<stPrinterInfo>& more = {})
+    {
+        m_usb.addDevice(usb_testing::printerDevice(kVendor, kMdw, "ABC123"));
+        m_usb.addDevice(usb_testing::printerDevice(kVendor, kMdw, "XYZ789"));
+        WritePrinters(QList<stPrinterInfo>{UsbPrinter(QStringLiteral("Q1"), kPortQ1),
+                                           UsbPrinter(QStringLiteral("Q2"), kPortQ2)} + more);
+    }
+    static void ExpectGivenBack(const usb_testing::FakeUsb& usb, const std::string& what = std::string())
+    {
+        EXPECT_TRUE(usb.leaks().empty()) << what << ::testing::PrintToString(usb.leaks());
+        EXPECT_TRUE(usb.misuses().empty()) << what << ::testing::PrintToString(usb.misuses());
+    }
     void WritePrinters(const QList<stPrinterInfo>& printers) { assistant_test::WritePrinterList(Root(), printers); }
 
     Widget& Window()

@@ -15,6 +15,7 @@ namespace {
 using namespace configurator_test;
 using net_reply::Bytes;
 using net_reply::Hex;
+using net_reply::Join;
 using usb_testing::FakeAnswer;
 using usb_testing::UsbCall;
 
@@ -30,28 +31,11 @@ const QString kAlignmentSent = QStringLiteral("校准任务已发送，请查看
 
 class MaintenancePages : public ConfiguratorTest {
 protected:
-    void SetUp() override
-    {
-        // Two USB printers of one model that take frames without answering,
-        // as printers do for these frames.
-        m_usb.addDevice(usb_testing::printerDevice(kVendor, kMdw, "ABC123"));
-        m_usb.addDevice(usb_testing::printerDevice(kVendor, kMdw, "XYZ789"));
-        WritePrinters({UsbPrinter(QStringLiteral("Q1"), kPortQ1), UsbPrinter(QStringLiteral("Q2"), kPortQ2)});
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(m_usb.leaks().empty()) << ::testing::PrintToString(m_usb.leaks());
-        EXPECT_TRUE(m_usb.misuses().empty()) << ::testing::PrintToString(m_usb.misuses());
-    }
+    // Printers take these frames without answering.
+    void SetUp() override { AddUsbPrinters(); }
+    void TearDown() override { ExpectGivenBack(m_usb); }
     // The frames each printer took, one after another.
     Bytes Sent(int device) const { return m_usb.bulkOutData(device, 0x01); }
-    static Bytes Join(std::initializer_list<Bytes> frames)
-    {
-        Bytes joined;
-        for (const Bytes& frame : frames)
-            joined.insert(joined.end(), frame.begin(), frame.end());
-        return joined;
-    }
 };
 
 TEST_F(MaintenancePages, CleaningTwiceSendsTheRepeatedCleaningUntilThePrinterChanges)
@@ -151,8 +135,7 @@ TEST_F(MaintenancePages, EachExchangeOutcomeGivesItsMessage)
                 EXPECT_EQ(Button(*current, "buttonClean")->text() == QStringLiteral("重新清洗"), c.success) << c.what;
             else
                 EXPECT_EQ(Button(*current, "buttonFinish")->isHidden(), !c.success) << c.what;
-            EXPECT_TRUE(usb.leaks().empty()) << c.what << ::testing::PrintToString(usb.leaks());
-            EXPECT_TRUE(usb.misuses().empty()) << c.what << ::testing::PrintToString(usb.misuses());
+            ExpectGivenBack(usb, c.what);
         }
     }
 }

@@ -15,6 +15,7 @@ namespace {
 using namespace configurator_test;
 using net_reply::Bytes;
 using net_reply::Hex;
+using net_reply::Join;
 using usb_testing::FakeAnswer;
 using usb_testing::UsbCall;
 
@@ -35,18 +36,11 @@ class NetPage : public ConfiguratorTest {
 public:
     void SetUp() override
     {
-        m_usb.addDevice(usb_testing::printerDevice(kVendor, kMdw, "ABC123"));
-        m_usb.addDevice(usb_testing::printerDevice(kVendor, kMdw, "XYZ789"));
-        WritePrinters({UsbPrinter(QStringLiteral("Q1"), kPortQ1), UsbPrinter(QStringLiteral("Q2"), kPortQ2),
-                       NetworkPrinter(QStringLiteral("N1"), QStringLiteral("127.0.0.2")),
-                       UsbPrinter(QStringLiteral("X1"), QStringLiteral("Other/Printer?serial=ABC123"))});
+        AddUsbPrinters({NetworkPrinter(QStringLiteral("N1"), QStringLiteral("127.0.0.2")),
+                        UsbPrinter(QStringLiteral("X1"), QStringLiteral("Other/Printer?serial=ABC123"))});
         m_page = &ShowPage<NetForm>(3);
     }
-    void TearDown() override
-    {
-        EXPECT_TRUE(m_usb.leaks().empty()) << ::testing::PrintToString(m_usb.leaks());
-        EXPECT_TRUE(m_usb.misuses().empty()) << ::testing::PrintToString(m_usb.misuses());
-    }
+    void TearDown() override { ExpectGivenBack(m_usb); }
 
     // The printer's next answers, in order.
     void Answer(std::initializer_list<Bytes> answers, int device = 0)
@@ -81,14 +75,6 @@ public:
     const QStringList kZeros = QStringList() << "0.0.0.0" << "0.0.0.0" << "0.0.0.0" << "0.0.0.0" << "0.0.0.0"
                                              << "0.0.0.0" << "0.0.0.0";
 };
-
-Bytes Join(std::initializer_list<Bytes> frames)
-{
-    Bytes joined;
-    for (const Bytes& frame : frames)
-        joined.insert(joined.end(), frame.begin(), frame.end());
-    return joined;
-}
 
 TEST_F(NetPage, ReadAsksTheConnectTypeThenTheSettingsAndWriteSendsThemBack)
 {

@@ -79,6 +79,14 @@ Bytes SettingsReply(int iface, const Settings& settings)
     return Reply(items);
 }
 
+Bytes Join(std::initializer_list<Bytes> frames)
+{
+    Bytes joined;
+    for (const Bytes& frame : frames)
+        joined.insert(joined.end(), frame.begin(), frame.end());
+    return joined;
+}
+
 Bytes Hex(const char* text)
 {
     const QByteArray bytes = QByteArray::fromHex(QByteArray(text));

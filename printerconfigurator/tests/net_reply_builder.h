@@ -5,6 +5,7 @@
 // the body cut into 64-byte USB packets that each begin with a header.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ struct Settings {
                                           "10.0.0.54", "0.0.0.0", "0.0.0.0"};
 };
 Bytes SettingsReply(int iface, const Settings& settings = Settings());
+
+// The frames one after another, as a device's OUT endpoint takes them.
+Bytes Join(std::initializer_list<Bytes> frames);
 
 // Bytes from hex text: "A5 00 0B" (blanks ignored).
 Bytes Hex(const char* text);

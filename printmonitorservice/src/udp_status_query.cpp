@@ -1,6 +1,7 @@
 #include "udp_status_query.h"
 
 #include "command_frame.h"
+#include "udp_socket.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -20,22 +21,6 @@ constexpr int kNotSent = -3;
 constexpr int kNoReply = -5;
 // A reply must be longer than its header.
 constexpr std::size_t kMinimumReply = command_frame::kHeaderSize + 1;
-
-class Socket {
-public:
-    Socket() : fd_(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
-    ~Socket()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Waits for a datagram from `printer` until the deadline; its length, or -1.
 ssize_t ReceiveFrom(int fd, const in_addr& printer, unsigned char (&reply)[kUdpReplyCapacity])
@@ -74,7 +59,7 @@ int QueryStatusUdp(const QString& address, unsigned char (&reply)[kUdpReplyCapac
     in_addr printer{};
     if (address.isEmpty() || inet_pton(AF_INET, address.toLatin1().constData(), &printer) != 1)
         return kBadAddress;
-    Socket socket;
+    UdpSocket socket;
     if (socket.fd() < 0)
         return kNoSocket;
     sockaddr_in target{};
