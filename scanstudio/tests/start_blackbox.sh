@@ -4,62 +4,15 @@
 # shares in scan/, a second start by root and by another user, the lock's
 # failures, and links planted in scan/ left alone. It draws on a private
 # Xvfb, so "the window is shown" can be waited for; syslog lines are caught
-# at a private /dev/log.
+# at a private /dev/log (tools/blackbox-desktop.sh).
 # Usage: start_blackbox.sh <install root>
 set -eu
 root=$1
 bin="${root}bin/ScanStudio"
 scan="${root}scan"
 lock="$scan/talirodaemon.pid"
-fail() { echo "FAIL: $*" >&2; exit 1; }
-pass() { echo "ok: $*"; }
-
-# A private /tmp and /dev, with our own syslog socket in /dev.
-mount -t tmpfs -o mode=1777 tmpfs /tmp
-mkdir /tmp/host-dev
-mount --rbind /dev /tmp/host-dev
-mount -t tmpfs -o mode=0755 tmpfs /dev
-for node in null zero full random urandom tty; do
-    : > "/dev/$node"
-    mount --bind "/tmp/host-dev/$node" "/dev/$node"
-done
-mkdir /dev/shm /dev/pts
-mount -t tmpfs -o mode=1777 tmpfs /dev/shm
-ln -s /proc/self/fd /dev/fd
-syslog=/tmp/syslog.txt
-/usr/bin/python3 - "$syslog" <<'PY' &
-import os, socket, sys
-listener = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
-listener.bind("/dev/log.new")
-os.chmod("/dev/log.new", 0o666)
-os.rename("/dev/log.new", "/dev/log")
-with open(sys.argv[1], "ab", buffering=0) as out:
-    while True:
-        out.write(listener.recv(65536).rstrip(b"\n") + b"\n")
-PY
-listener=$!
-
-Xvfb :7 -ac -nolisten tcp -screen 0 800x600x24 >/tmp/xvfb.log 2>&1 &
-xvfb=$!
-export DISPLAY=:7 QT_QPA_PLATFORM=xcb
-started=""
-cleanup() {
-    for pid in $started $xvfb $listener; do kill -9 "$pid" 2>/dev/null || true; done
-}
-trap cleanup EXIT
-
-waitfor() {  # waitfor <description> <command...>: up to 60 s
-    what=$1
-    shift
-    i=0
-    until "$@"; do
-        i=$((i + 1))
-        [ "$i" -le 600 ] || fail "timed out waiting for $what"
-        sleep 0.1
-    done
-}
-waitfor "the syslog socket" test -S /dev/log
-waitfor "the X server" xdotool getdisplaygeometry
+. "$(dirname "$0")/../../tools/blackbox-desktop.sh"
+desktop_start 7
 
 # Starts ScanStudio in the background and waits until its window is shown
 # with the given title.
@@ -69,7 +22,6 @@ start_shown() {
     started="$started $first"
     xdotool search --sync --onlyvisible --name "^${1:-scanner}\$" >/dev/null
 }
-syslog_count() { grep -c -F "$1" "$syslog" || true; }
 
 # First start: the lock and the shared files.
 start_shown

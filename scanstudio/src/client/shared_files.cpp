@@ -51,6 +51,18 @@ void deleteFilesIn(int dirFd)
     closedir(dir);
 }
 
+// Gives the regular file `name` mode 0777; `createFlag` is O_CREAT or 0.
+void shareFileAt(const QByteArray &name, int createFlag)
+{
+    // Read-only and non-blocking: enough for fchmod, and a planted fifo
+    // cannot hold the start-up.
+    const int fd = open(name.constData(), O_RDONLY | createFlag | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return;
+    setModeOnDescriptor(fd, isRegular);
+    close(fd);
+}
+
 // The name without trailing slashes, which would make open() follow a link
 // at the last component.
 QByteArray withoutTrailingSlash(const QString &path)
@@ -71,13 +83,12 @@ void makeSharedFile(const QString &path)
         setModeOnDescriptor(held, isRegular);
         return;
     }
-    // Read-only and non-blocking: enough for fchmod, and a planted fifo
-    // cannot hold the start-up.
-    const int fd = open(name.constData(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return;
-    setModeOnDescriptor(fd, isRegular);
-    close(fd);
+    shareFileAt(name, O_CREAT);
+}
+
+void shareExistingFile(const QString &path)
+{
+    shareFileAt(QFile::encodeName(path), 0);
 }
 
 void makeSharedFolder(const QString &path)

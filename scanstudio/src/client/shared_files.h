@@ -12,6 +12,10 @@ namespace shared_files {
 // this process (its lock file) is changed through the lock's descriptor.
 void makeSharedFile(const QString &path);
 
+// Gives the file mode 0777 when it is there; creates nothing, and leaves a
+// link, or anything but a regular file, at `path` alone.
+void shareExistingFile(const QString &path);
+
 // Creates the folder with its missing parents and gives it mode 0777; a link
 // at `path` is left alone.
 void makeSharedFolder(const QString &path);
