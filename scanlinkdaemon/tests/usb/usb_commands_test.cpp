@@ -138,7 +138,10 @@ TEST_F(UsbCommandsTest, AnswersOutsideTheProtocolAreErrorsNeverSuccess)
     }
     scanner->failNextWrite(ETIMEDOUT);
     EXPECT_EQ(ask(USB_SCAN_UNLOCK), "03000000");
-    bed.unplug(0);
+    // A device gone after it took the command passes the failed read's -1 on.
+    scanner->unplugAfter(0x53, 0x04);
+    EXPECT_EQ(ask(USB_SCAN_ADFSTATUS, 8), "00000000 ffffffff");
+    // Once gone, the write fails first: 9.
     EXPECT_EQ(ask(USB_SCAN_UNLOCK), "09000000");
 }
 

@@ -117,6 +117,12 @@ void SimulatedScanner::failNextWrite(int error)
     failNextWrite_ = error;
 }
 
+void SimulatedScanner::unplugAfter(uint8_t cmdClass, uint8_t cmdCode)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    unplugAfter_ = {cmdClass, cmdCode};
+}
+
 void SimulatedScanner::echoAborts(bool on)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -214,6 +220,11 @@ void SimulatedScanner::command(const Bytes& frame)
         return;
     const uint8_t cmdClass = frame[1];
     const uint8_t cmdCode = frame[2];
+    if (unplugAfter_ == std::make_pair<int, int>(cmdClass, cmdCode)) {
+        queue_.clear();
+        queue_.push_back({Step::Unplug, {}});
+        return;
+    }
     const auto set = flags_.find({cmdClass, cmdCode});
     uint8_t flag = set != flags_.end() ? set->second : kCommandFlags;
     const bool scripted = scripted_.count({cmdClass, cmdCode}) && !scripted_[{cmdClass, cmdCode}].empty();

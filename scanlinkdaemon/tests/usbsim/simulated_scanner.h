@@ -69,6 +69,8 @@ public:
     void setTimeToScan(uint8_t seconds);
     // The next write fails with this errno (ETIMEDOUT: the device takes nothing).
     void failNextWrite(int error);
+    // The device takes the next command (class, code) and is gone before it answers.
+    void unplugAfter(uint8_t cmdClass, uint8_t cmdCode);
     // A host abort is answered with 1B 53 0F on the IN endpoint.
     void echoAborts(bool on);
 
@@ -109,6 +111,7 @@ private:
     bool locked_ = false;
     bool echoAborts_ = false;
     int failNextWrite_ = 0;
+    std::pair<int, int> unplugAfter_{-1, -1};
     int heldReads_ = 0;
     std::map<std::pair<uint8_t, uint8_t>, std::deque<std::vector<Bytes>>> scripted_;
     std::map<std::pair<uint8_t, uint8_t>, uint8_t> flags_;
