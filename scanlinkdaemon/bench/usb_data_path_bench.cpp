@@ -2,11 +2,12 @@
 // bytes a page, blocks of 8 lines) from the scanner simulated on the umockdev
 // bed, through the real ScanLinkDaemon (its data process reading 512-byte
 // bulk requests, writing page files on a tmpfs and sending a record per
-// block over loopback), against a plain loop that reads the same job from
-// the same emulated device in 512-byte bulk requests into a file on the same
-// tmpfs. Both pay the emulation's cost per request, which dominates. Checks
-// the daemon's page files and the loop's bytes, then prints the median of 3
-// runs of each in MiB/s of image data.
+// block over loopback), against a plain loop in a process of its own that
+// reads the same job from the same emulated device in 512-byte bulk requests
+// and writes it in 64 KiB pieces into a file on the same tmpfs. Both pay the
+// emulation's cost per request, which dominates. Checks the daemon's page
+// files and the loop's bytes, then prints the median of 3 runs of each in
+// MiB/s of image data.
 // Runs itself inside tools/private-ns.sh and umockdev-wrapper, with a /dev of its own.
 
 #include "daemon_process.h"
@@ -20,12 +21,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/usbdevice_fs.h>
 #include <string>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -41,6 +44,7 @@ constexpr size_t kPage = kLine * kLines;
 constexpr int kPages = 4;
 constexpr size_t kImageBytes = kPage * kPages;
 constexpr int kRuns = 3;
+constexpr size_t kFilePiece = 64 * 1024;
 constexpr size_t kRecordsPerJob = kPages * (2 + (kLines + kLinesPerBlock - 1) / kLinesPerBlock) + 1;
 
 const std::string kScanDir = std::string(taliro::kInstallRoot) + "scan/";
@@ -183,43 +187,85 @@ int bulk(int fd, unsigned int endpoint, uint8_t* data, unsigned int length)
     return ioctl(fd, USBDEVFS_BULK, &transfer);
 }
 
-// The same job read by a plain loop of 512-byte requests into one file.
+bool sendCommand(int fd, const void* command, unsigned int length)
+{
+    uint8_t response[512];
+    return bulk(fd, 0x02, static_cast<uint8_t*>(const_cast<void*>(command)), length) == static_cast<int>(length) &&
+           bulk(fd, 0x82, response, sizeof response) == static_cast<int>(sizeof(ResCommon));
+}
+
+// The plain loop, in a process of its own as the daemon's data process is:
+// lock, start, then 512-byte requests until `size` bytes came, written to the
+// file in 64 KiB pieces as the daemon writes whole blocks. Prints the
+// nanoseconds from the start to the last byte; exit status 0 when all went right.
+int readLoop(const char* path, size_t size)
+{
+    const int fd = open(usb_testing::UmockdevPrinter::nodePath(0).c_str(), O_RDWR | O_CLOEXEC);
+    const int out = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const ReqScanLock lock = buildScanLock(colourA4());
+    const ReqCommon start = commandHeader(kScanClass, kScanStartCode);
+    const ReqCommon unlock = commandHeader(kScanClass, kScanUnlockCode);
+    bool right = fd >= 0 && out >= 0 && sendCommand(fd, &lock, kScanLockSentSize);
+    const auto begin = Clock::now();
+    right = right && sendCommand(fd, &start, sizeof start);
+    Bytes piece(kFilePiece);
+    size_t filled = 0;
+    size_t received = 0;
+    while (right && received < size) {
+        const unsigned int request = static_cast<unsigned int>(std::min<size_t>(512, piece.size() - filled));
+        const int got = bulk(fd, 0x82, piece.data() + filled, request);
+        right = got > 0;
+        filled += right ? static_cast<size_t>(got) : 0;
+        received += right ? static_cast<size_t>(got) : 0;
+        if (right && (filled == piece.size() || received == size)) {
+            right = write(out, piece.data(), filled) == static_cast<ssize_t>(filled);
+            filled = 0;
+        }
+    }
+    const auto elapsed = Clock::now() - begin;
+    right = right && sendCommand(fd, &unlock, sizeof unlock);
+    std::printf("%lld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count()));
+    return right && close(out) == 0 && close(fd) == 0 ? 0 : 1;
+}
+
+// The same job read by the plain loop; the elapsed time, or zero when it went wrong.
 Clock::duration loopRun(SimulatedScanner& scanner, const Bytes& stream)
 {
     scanner.queueJob(job());
-    const int fd = open(usb_testing::UmockdevPrinter::nodePath(0).c_str(), O_RDWR | O_CLOEXEC);
     const std::string path = kScanDir + "loop.out";
-    const int out = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    uint8_t buffer[512];
-    const ReqScanLock lock = buildScanLock(colourA4());
-    const ReqCommon start = commandHeader(kScanClass, kScanStartCode);
-    bool right = fd >= 0 && out >= 0 &&
-                 bulk(fd, 0x02, const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(&lock)), kScanLockSentSize) ==
-                     kScanLockSentSize &&
-                 bulk(fd, 0x82, buffer, sizeof buffer) == 8;
-    const auto begin = Clock::now();
-    right = right && bulk(fd, 0x02, const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(&start)), 8) == 8 &&
-            bulk(fd, 0x82, buffer, sizeof buffer) == 8;
-    size_t received = 0;
-    while (right && received < stream.size()) {
-        const int got = bulk(fd, 0x82, buffer, sizeof buffer);
-        right = got > 0 && write(out, buffer, static_cast<size_t>(got)) == got;
-        received += got > 0 ? static_cast<size_t>(got) : 0;
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+    const std::string size = std::to_string(stream.size());
+    int output[2];
+    if (pipe2(output, O_CLOEXEC) != 0)
+        return {};
+    const pid_t loop = fork();
+    if (loop == 0) {
+        dup2(output[1], STDOUT_FILENO);
+        execl(self.c_str(), self.c_str(), "--loop", path.c_str(), size.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
     }
-    const auto elapsed = Clock::now() - begin;
-    const ReqCommon unlock = commandHeader(kScanClass, kScanUnlockCode);
-    right = right && bulk(fd, 0x02, const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(&unlock)), 8) == 8 &&
-            bulk(fd, 0x82, buffer, sizeof buffer) == 8;
-    if (out >= 0)
-        close(out);
-    if (fd >= 0)
-        close(fd);
+    close(output[1]);
+    char report[32] = {};
+    size_t length = 0;
+    while (length + 1 < sizeof report) {
+        const ssize_t got = read(output[0], report + length, sizeof report - 1 - length);
+        if (got <= 0)
+            break;
+        length += static_cast<size_t>(got);
+    }
+    close(output[0]);
+    int status = 1;
+    const bool ended = loop > 0 && waitpid(loop, &status, 0) == loop && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const long long nanoseconds = std::atoll(report);
+    const bool reported = nanoseconds > 0;
     const std::string stored = readWholeFile(path);
     std::filesystem::remove(path);
-    right = right && stored.size() == stream.size() && std::memcmp(stored.data(), stream.data(), stream.size()) == 0;
+    const bool right = reported && ended && stored.size() == stream.size() &&
+                       std::memcmp(stored.data(), stream.data(), stream.size()) == 0;
     if (!right)
         std::fprintf(stderr, "the plain loop did not read the job's bytes\n");
-    return right ? elapsed : Clock::duration{};
+    return right ? std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(nanoseconds))
+                 : Clock::duration{};
 }
 
 int measure(const char* daemonProgram)
@@ -274,6 +320,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--inside") == 0)
         return measure(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "--loop") == 0)
+        return readLoop(argv[2], std::strtoull(argv[3], nullptr, 10));
     const std::string self = std::filesystem::canonical("/proc/self/exe").string();
     execl(PRIVATE_NS_SCRIPT, PRIVATE_NS_SCRIPT, "umockdev-wrapper", self.c_str(), "--inside", SCAN_LINK_DAEMON,
           static_cast<char*>(nullptr));
