@@ -136,6 +136,7 @@ void MainWindow::initSignalAndSlot()
     connect(this, &MainWindow::noScanneravilable, this, &MainWindow::noAvilableScanner);
     connect(this, &MainWindow::sigShowDealingDialog, this, &MainWindow::showDealingDialog);
     connect(this, &MainWindow::sigHideDealingDialog, this, &MainWindow::hideDealingDialog);
+    connect(this, &MainWindow::genOCRFinished, this, &MainWindow::saveOcr);
 }
 
 void MainWindow::startDevicePoll()
@@ -174,6 +175,11 @@ MainWindow::~MainWindow()
     qDebug() << "~MainWindow()";
     // onTimer uses the members below, the profile among them.
     stopDevicePoll();
+    // An OCR run reads a page of the page list.
+    if (ocrThread != nullptr) {
+        ocrThread->quit();
+        ocrThread->wait();
+    }
     if (!logData.written)
         writJsonToLogFile(parseDataToJson(logData));
     const QString profilePath = installPath("scan/scanApp.conf");

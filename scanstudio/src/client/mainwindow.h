@@ -2,6 +2,7 @@
 
 #include "scandata.h"
 #include "tagSettingInfo.h"
+#include "thumbnail_cache.h"
 #include "libimageprocess.h"
 #include "libpolicy.h"
 
@@ -23,6 +24,7 @@ class PreviewWidget;
 class QCloseEvent;
 class QComboBox;
 class QDoubleSpinBox;
+class QRect;
 class QThread;
 class QTimer;
 class VuroCombBoxItem;
@@ -71,9 +73,9 @@ public:
     // Appends one line to the scan log.
     void writJsonToLogFile(const Json::Value &record);
 
-    // What the scan start and the device refresh share: a job and a refresh
-    // never run at the same time. Changed by compare-and-set only.
-    enum BusyState { Idle, Refreshing, Scanning };
+    // What the scan start, the device refresh and the OCR run share: none
+    // of them runs while another does. Changed by compare-and-set only.
+    enum BusyState { Idle, Refreshing, Scanning, Recognising };
 
     // One poll of the printer list file's modification time: a changed time
     // refreshes the devices unless a job or a refresh is under way. Runs on
@@ -116,6 +118,8 @@ public:
     VuroCombobox *policyCombo = nullptr;
     BgWidget *bgWidget = nullptr;
     vuro::Libimageprocess imageprocess;
+    // The result page's thumbnails, kept per page while it does not change.
+    ThumbnailCache thumbnails{QSize(158, 224)};
     QStringList tmpFileList;
     QString scanningScannerName;
     int selectedPage = -1;
@@ -143,6 +147,8 @@ public:
     QTimer *pollTimer = nullptr;
     QThread *ocrThread = nullptr;
     QTimer *ocrTimer = nullptr;
+    // The private file of the OCR run under way, in scan/tmp/.
+    QString ocrResultFile;
 
 signals:
     void changeBGImage(QImage image);
@@ -181,28 +187,68 @@ public slots:
     // New entries of the scanner list with tool tips; selects the scanner of
     // the last scan (`lastIndex`, -1 when it has gone).
     void setTipForCombox(int lastIndex);
+    // Runs on the OCR thread: recognises the selected page into ocrResultFile.
+    void genOCRFile();
     void removePolicy(VuroCombBoxItem *item);
+    // The detail viewer's turn of page `index`.
+    void roatBigPic(int index);
     void cancelScan();
     void scanFinishedslot();
     // Starts one job with the current scan request.
     void scan(int = 0);
+    // Rebuilds the result page's strip of thumbnails from the page list and
+    // selects the selected page's tile (the last one when none is).
     void showScanResultSlot();
     // Back to the main page with no page and the controls reset.
     void initUIData();
+    // A tile was clicked: it becomes the selected page and the controls
+    // take its values.
+    void manageScrollstuff(PreviewWidget *tile);
+    // The detail viewer's tile was clicked: its page's full image.
+    void changeImageView(PreviewWidget *tile);
+    void showImgDetailWidget(int index);
     void dealwithErr(int code);
     void scanPreview();
     void loadPic(QString fileName, int width, int height);
     // Resets the cover: hidden, no texts, buttons and progress bar hidden
     // and disconnected.
     void initCoverWidget();
+    // A new strip thumbnail of page `index`, which the caller deletes;
+    // null for an invalid index.
+    QImage *getShowImage(int index);
     void showDealingDialog();
     void hideDealingDialog();
+    // The border dialog's outcomes.
+    void setElimBorderRect(QRect rect);
+    void setElimBorderCheakstats(int state);
+    // After an OCR run: offers the recognised text as a file.
+    void saveOcr();
 
 private slots:
     void on_pb_mainCancel_clicked();
     void on_btn_widget_imageprocess_cancel_clicked();
     void on_btn_widget_imageprocess_save_clicked();
     void on_btn_widget_imageprocess_saveAs_clicked();
+    void on_btn_selectSaveFilePath_clicked();
+    void on_pb_ocr_clicked();
+
+    // The result page: page order, turns and corrections.
+    void on_upperBtn_clicked();
+    void on_downBtn_clicked();
+    void on_delete_current_page_btn_clicked();
+    void on_turnLeftBtn_clicked();
+    void on_turnRightBtn_clicked();
+    void on_lightnessSlider_valueChanged(int value);
+    void on_constractSlider_valueChanged(int value);
+    void on_jiupianSlider_valueChanged(int value);
+    void on_jiupianCheckBox_stateChanged(int state);
+    void on_changeBgColorCheck_stateChanged(int state);
+    void on_sldr_gamma_valueChanged(int value);
+    void on_spx_gamma_valueChanged(double value);
+    void on_ckb_ElimBorder_stateChanged(int state);
+    void on_pb_changeBGAll_clicked(bool checked);
+    void on_pb_ElimBorder_clicked();
+    void on_pb_viewDetail_clicked();
 
     void on_pb_scan_clicked();
     void on_btn_widget_imageProcess_scan_clicked();
@@ -244,6 +290,16 @@ public:
     // The preview's crop rectangle as the custom paper size.
     void setParperSize();
 
+    // The save folder check: true when a file can be made in the folder;
+    // otherwise the folder is reset to the default one and the user told.
+    bool verifySaveDir();
+    void showSaveFinishDialog();
+    void showSaveUnsuccsessDialog();
+    // The naming rule's file name with `time` put in for "%datetime%".
+    QString fileNameByRule(const QString &time) const;
+    // Now as the scan log and the naming rule write it, "yy-MM-dd-HH-mm-ss".
+    static QString timeText();
+
     // The cover's variants.
     void genWaitingDialog();
     void genScaningDialog();
@@ -254,6 +310,19 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The one-shot guard of a page's values being loaded: true, and cleared,
+    // when the handler that asks must do nothing.
+    bool takeLoadingGuard();
+    // The selected page's new strip thumbnail, to its tile.
+    void showSelectedThumbnail();
+    // The folder dialog of Save and Browse; a folder that takes files
+    // becomes the save folder.
+    void chooseSaveFolder();
+    // Ends a save that reached the page list: success goes back to the main
+    // page, failure records it at once and stays on the result page.
+    void finishSave(bool saved, const QString &fileName, const QString &time);
+    // Ends the OCR run's thread and gives the result page back.
+    void endOcrRun();
     // The GUI thread's part of a refresh: the device list, the scanner
     // list and the profile, then the end of the cover and the selection.
     void refreshScannerList(const std::vector<SANE_Device> &devices);

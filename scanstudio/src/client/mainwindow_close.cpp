@@ -13,6 +13,12 @@
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // An OCR run reads a page: the close is asked again when it has ended.
+    if (ocrThread != nullptr) {
+        event->ignore();
+        closeRequested = true;
+        return;
+    }
     // The keep-scanning question, or once it has been shown any other
     // cover, is answered first.
     if (ui->cover_widget->isVisible() && keepScanShown && imageprocess.getImageCount() > 0) {
@@ -67,6 +73,7 @@ void MainWindow::initUIData()
     ui->pb_mainCancel->setStyleSheet(QStringLiteral("#pb_mainCancel{color:gray;}"));
 
     imageprocess.clearList();
+    thumbnails.clear();
     bgWidget->initUIdata(0);
 
     ui->lightnessSlider->setValue(0);

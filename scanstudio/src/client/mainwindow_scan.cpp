@@ -9,19 +9,9 @@
 
 #include "VuroScanSDK.h"
 
-#include <QDateTime>
 #include <QDebug>
 #include <QFile>
 #include <QMessageBox>
-
-namespace {
-
-QString timeStamp()
-{
-    return QDateTime::currentDateTime().toString(QStringLiteral("yy-MM-dd-HH-mm-ss"));
-}
-
-}  // namespace
 
 void MainWindow::on_pb_scan_clicked()
 {
@@ -33,7 +23,7 @@ void MainWindow::on_pb_scan_clicked()
         return;
     }
     qDebug() << "addingPolicy is false do scan";
-    logData = genData(QString(), timeStamp(), tr("scanned,has not saved"));
+    logData = genData(QString(), timeText(), tr("scanned,has not saved"));
     scanPageNo = 1;
     ui->cbx_scanners->setEnabled(false);
     addingPolicy = false;
@@ -204,7 +194,7 @@ void MainWindow::dealwithErr(int code)
     if (code != -1)
         QMessageBox::warning(this, boxTitle, message, QMessageBox::Ok);
 
-    logData = genData(QString(), timeStamp(), message);
+    logData = genData(QString(), timeText(), message);
     writJsonToLogFile(parseDataToJson(logData));
 
     if (!ui->widget_mainFrame->isHidden() && bgWidget->paintingWidget()->isHidden())

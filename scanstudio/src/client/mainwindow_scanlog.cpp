@@ -5,11 +5,18 @@
 #include "scan_log_line.h"
 #include "shared_files.h"
 
+#include <QDateTime>
 #include <QDebug>
 #include <QHostInfo>
+#include <QLocale>
 #include <QStandardPaths>
 
 #include <unistd.h>
+
+QString MainWindow::timeText()
+{
+    return QLocale::c().toString(QDateTime::currentDateTime(), QStringLiteral("yy-MM-dd-HH-mm-ss"));
+}
 
 Data MainWindow::genData(const QString &fileName, const QString &scanTime, const QString &scanResult)
 {

@@ -438,6 +438,18 @@ QSize Libimageprocess::getImageSize(int index) const
     return p != nullptr ? p->getImageSize() : QSize();
 }
 
+std::uint64_t Libimageprocess::getPageSerial(int index) const
+{
+    const ScanImage *p = page(index);
+    return p != nullptr ? p->serial() : 0;
+}
+
+std::uint64_t Libimageprocess::getPageRevision(int index) const
+{
+    const ScanImage *p = page(index);
+    return p != nullptr ? p->revision() : 0;
+}
+
 QImage *Libimageprocess::getShowImage(int index, int width, int height, vuro_color_format format)
 {
     if (!checkIndexValidate(index)) {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -130,6 +131,11 @@ public:
     bool getOCROut(int index) const;
     QRect getElimBorderRect(int index) const;
     QSize getImageSize(int index) const;
+    // The page at `index` as a number that follows it through moves, and
+    // the count of its changes; 0 for an invalid index. Callers that keep
+    // images made from a page (thumbnails) reuse them while both are equal.
+    std::uint64_t getPageSerial(int index) const;
+    std::uint64_t getPageRevision(int index) const;
 
     // New images the caller deletes (endImage), or null. The forms without
     // index take the selected page.

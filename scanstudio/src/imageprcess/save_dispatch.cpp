@@ -2,6 +2,8 @@
 
 #include "libimageprocess.h"
 
+#include "writer_files.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -54,8 +56,11 @@ bool Libimageprocess::save(const QString &path)
                 streams.append(stream);
         }
         // Every stream is written; the save fails when any of them fails.
+        // The suffix goes before an extension the path already has.
+        const QString extension = writer_files::extensionOf(m_imageFormat);
         for (const Stream &stream : qAsConst(streams)) {
-            const QString streamPath = streams.size() > 1 ? path + stream.suffix : path;
+            const QString streamPath =
+                streams.size() > 1 ? writer_files::beforeExtension(path, extension, stream.suffix) : path;
             ok = m_streamWriter(streamPath, kSaveQuality, stream.format) && ok;
         }
         ok = ok && !streams.isEmpty();

@@ -16,6 +16,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <atomic>
 
 namespace vuro {
 
@@ -44,10 +45,16 @@ void ensure32Bit(QImage &image)
         image = image.convertToFormat(QImage::Format_RGB32);
 }
 
+std::uint64_t nextSerial()
+{
+    static std::atomic<std::uint64_t> serials{0};
+    return ++serials;
+}
+
 } // namespace
 
 ScanImage::ScanImage(const QString &workFolder)
-    : m_folder(workFolder), m_base(workFileBaseName(workFolder))
+    : m_serial(nextSerial()), m_folder(workFolder), m_base(workFileBaseName(workFolder))
 {
     logFileNames();
 }
@@ -115,16 +122,19 @@ void ScanImage::setImage(QImage *image, unsigned dpi, int quality)
 void ScanImage::setContract(int contrast)
 {
     m_contrast = std::clamp(contrast, -100, 100);
+    ++m_revision;
 }
 
 void ScanImage::setBrightness(int brightness)
 {
     m_brightness = std::clamp(brightness, -100, 100);
+    ++m_revision;
 }
 
 void ScanImage::setGamma(int gamma)
 {
     m_gamma = std::clamp(gamma, 1, 50);
+    ++m_revision;
 }
 
 void ScanImage::setOCROut(bool on)
@@ -241,6 +251,7 @@ QImage *ScanImage::getSaveImage(vuro_color_format format) const
 
 void ScanImage::preHandle()
 {
+    ++m_revision;
     QImage image;
     if (m_ownsFiles)
         image.load(originalFile(), "jpg");

@@ -7,6 +7,8 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
+
 class QImage;
 
 namespace vuro {
@@ -72,6 +74,11 @@ public:
     QImage *getShowImage(vuro_color_format format) const;
     QImage *getSaveImage(vuro_color_format format) const;
 
+    // Names this page among all pages of the process; never reused.
+    std::uint64_t serial() const { return m_serial; }
+    // Grows with every change of what the page's images show.
+    std::uint64_t revision() const { return m_revision; }
+
     // Work file paths (for the page list's clean-up checks and the tests).
     QString originalFile() const { return m_base; }
     QString handleFile() const { return m_base + "handle"; }
@@ -95,6 +102,8 @@ private:
     void logFileNames() const;
     QImage *finishedImage(const QString &file, const QSize *box, vuro_color_format format) const;
 
+    const std::uint64_t m_serial;
+    std::uint64_t m_revision = 0;
     QString m_folder;
     QString m_base;
     bool m_ownsFiles = false;  // the base name was created by this page

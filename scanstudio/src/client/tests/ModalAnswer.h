@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
@@ -9,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -75,4 +78,70 @@ private:
     QPointer<QMessageBox> m_last;
     QStringList m_titles;
     QStringList m_texts;
+};
+
+// Runs `act` on every new modal widget of type T while it lives (a dialog
+// the code under test runs with exec), once per widget.
+template <typename T>
+class ModalAction {
+public:
+    explicit ModalAction(std::function<void(T &)> act)
+        : m_act(std::move(act))
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto *widget = qobject_cast<T *>(QApplication::activeModalWidget());
+            if (!widget || widget == m_last)
+                return;
+            m_last = widget;
+            ++m_count;
+            m_act(*widget);
+        });
+        m_timer.start();
+    }
+
+    int count() const { return m_count; }
+
+private:
+    QTimer m_timer;
+    std::function<void(T &)> m_act;
+    QPointer<T> m_last;
+    int m_count = 0;
+};
+
+// Answers the modal file dialogs in turn with `answers` (a path to choose,
+// an empty text to cancel), then any further one by cancelling. Records each
+// dialog's caption and the file it proposed.
+class FileDialogAnswers {
+public:
+    explicit FileDialogAnswers(QStringList answers)
+        : m_answers(std::move(answers))
+        , m_action([this](QFileDialog &dialog) {
+            m_captions << dialog.windowTitle();
+            m_proposals << dialog.selectedFiles().value(0);
+            const QString answer = m_answers.isEmpty() ? QString() : m_answers.takeFirst();
+            if (answer.isEmpty()) {
+                dialog.reject();
+                return;
+            }
+            // Typed as a whole path, as a user may: the dialog takes it even
+            // where its folder does not exist.
+            if (auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                edit->setText(answer);
+            else
+                dialog.selectFile(answer);
+            static_cast<QDialog &>(dialog).accept();
+        })
+    {
+    }
+
+    int count() const { return m_captions.size(); }
+    QStringList captions() const { return m_captions; }
+    QStringList proposals() const { return m_proposals; }
+
+private:
+    QStringList m_answers;
+    QStringList m_captions;
+    QStringList m_proposals;
+    ModalAction<QFileDialog> m_action;
 };

@@ -161,8 +161,10 @@ TEST_F(WindowFixture, ClosingWithPagesWhoseSaveDoesNotSucceedKeepsTheWindow)
     window->show();
     addPages(*window, 2);
     ModalAnswer answer(QMessageBox::Yes);
+    FileDialogAnswers saveAs({QString()});
     EXPECT_FALSE(window->close());
     EXPECT_EQ(answer.count(), 1);
+    EXPECT_EQ(saveAs.count(), 1);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->imageprocess.getImageCount(), 2);
 }

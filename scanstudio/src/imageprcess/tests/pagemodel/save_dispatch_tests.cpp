@@ -100,6 +100,25 @@ INSTANTIATE_TEST_SUITE_P(
         StreamCase{"UnknownScanFormatWritesNothing", 7, true, true, true, {}, false}),
     [](const ::testing::TestParamInfo<StreamCase> &info) { return info.param.name; });
 
+// A path that ends with the format's extension (Save As) keeps it last.
+TEST_F(SaveDispatchTest, StreamSuffixGoesBeforeTheFormatsExtension)
+{
+    flags(false, true, true);
+    list.setImageFormat(image_pdf);
+    const QString folder = root() + "out/";
+    for (const char *name : {"scan.pdf", "scan.PDF", "scan.jpg", "scan"}) {
+        written.clear();
+        ASSERT_TRUE(list.save(folder + name));
+        const QString given = name;
+        const bool ownExtension = given.endsWith(".pdf", Qt::CaseInsensitive);
+        const QString stem = ownExtension ? given.left(given.size() - 4) : given;
+        const QString tail = ownExtension ? given.right(4) : QString();
+        EXPECT_EQ(written, (std::vector<Written>{{folder + stem + "_gray" + tail, 100, color_gray},
+                                                 {folder + stem + "_mono" + tail, 100, color_mono}}))
+            << name;
+    }
+}
+
 TEST_F(SaveDispatchTest, AnyFailedStreamFailsTheSave)
 {
     flags(true, true, true);

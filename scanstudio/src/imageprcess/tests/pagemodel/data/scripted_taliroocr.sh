@@ -6,6 +6,7 @@
 #   recognise.status  exit status of a recognition (default 0)
 #   text              what a recognition writes to <base>.txt
 #   osd               what orientation detection writes to <base>.osd
+#   hold              while it exists, a recognition waits before it answers
 root=$(dirname "$0")/..
 for argument in "$@"; do
     printf '%s\n' "$argument"
@@ -22,6 +23,9 @@ if [ "$5" = "--psm" ]; then
     cat "$root/osd" >"$4.osd"
     exit 0
 fi
+while [ -e "$root/hold" ]; do
+    sleep 0.05
+done
 echo "recognising $3" >&2
 cat "$root/text" >"$4.txt"
 exit "$(status recognise.status)"
