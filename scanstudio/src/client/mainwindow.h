@@ -24,7 +24,6 @@ class PreviewWidget;
 class QCloseEvent;
 class QComboBox;
 class QDoubleSpinBox;
-class QRect;
 class QThread;
 class QTimer;
 class VuroCombBoxItem;
