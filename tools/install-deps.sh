@@ -10,7 +10,7 @@ googletest libgtest-dev libgmock-dev
 qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev
 libsane-dev libtiff-dev zlib1g-dev libminizip-dev libjsoncpp-dev librapidxml-dev libusb-1.0-0-dev
 libopencv-dev
-libtiff-tools qpdf poppler-utils unzip zip img2pdf libxml2-utils
+libtiff-tools qpdf poppler-utils unzip zip img2pdf libxml2-utils libjpeg-turbo-progs
 socat iproute2 util-linux procps python3 locales
 cups cups-client cups-bsd
 umockdev libumockdev-dev

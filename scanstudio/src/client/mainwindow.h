@@ -294,6 +294,9 @@ public:
     bool verifySaveDir();
     void showSaveFinishDialog();
     void showSaveUnsuccsessDialog();
+    // The save folder: the advanced page's, or the default one when that
+    // is empty.
+    QString saveFolder() const;
     // The naming rule's file name with `time` put in for "%datetime%".
     QString fileNameByRule(const QString &time) const;
     // Now as the scan log and the naming rule write it, "yy-MM-dd-HH-mm-ss".

@@ -104,8 +104,7 @@ void MainWindow::saveOcr()
 {
     endOcrRun();
     emit sigHideDealingDialog();
-    const QString proposal =
-        ui->txt_saveFilePath->text() + QLatin1Char('/') + fileNameByRule(timeText()) + QStringLiteral(".txt");
+    const QString proposal = saveFolder() + QLatin1Char('/') + fileNameByRule(timeText()) + QStringLiteral(".txt");
     const QString chosen = QFileDialog::getSaveFileName(this, tr("save as"), proposal, QString());
     if (!chosen.isEmpty() && !copyText(ocrResultFile, chosen))
         qDebug() << "ocr text not written to" << chosen;

@@ -41,8 +41,18 @@ QString MainWindow::fileNameByRule(const QString &time) const
     return name.replace(QStringLiteral("%datetime%"), time);
 }
 
+QString MainWindow::saveFolder() const
+{
+    const QString folder = ui->txt_saveFilePath->text();
+    return folder.isEmpty() ? toLocalQString(get_default_vuro_scan_doucments_directory()) : folder;
+}
+
 bool MainWindow::verifySaveDir()
 {
+    // No folder (a new profile's) is the default one, not the root folder
+    // that the path "/" + name would give.
+    if (ui->txt_saveFilePath->text().isEmpty())
+        ui->txt_saveFilePath->setText(saveFolder());
     const QString folder = ui->txt_saveFilePath->text();
     if (!QDir(folder).exists())
         chmodDirTo777(folder);
@@ -104,7 +114,7 @@ void MainWindow::on_btn_widget_imageprocess_saveAs_clicked()
 {
     saveFinished = false;
     const QString time = timeText();
-    const QString proposal = ui->txt_saveFilePath->text() + QLatin1Char('/') + fileNameByRule(time) +
+    const QString proposal = saveFolder() + QLatin1Char('/') + fileNameByRule(time) +
                              QLatin1Char('.') + ui->cbx_saveType->currentText().toLower();
     const QString path = withoutStreamSuffixes(QFileDialog::getSaveFileName(this, tr("save as"), proposal, QString()));
     emit sigShowDealingDialog();

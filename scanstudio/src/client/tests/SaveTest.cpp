@@ -297,6 +297,29 @@ TEST_F(Save, UnusableFolderIsResetToTheDefaultAndTheNextSaveGoesWhereTheDialogSa
     }
 }
 
+// A new profile has no save folder: Save goes to the default one, never to
+// the root folder.
+TEST_F(Save, NoSaveFolderMeansTheDefaultOne)
+{
+    auto window = resultWindow();
+    window->ui->txt_saveFilePath->clear();
+    ModalAnswers answers({QMessageBox::Ok});
+    window->ui->btn_widget_imageprocess_save->click();
+    const QString defaultFolder = QString::fromStdString(home() + "/taliroScan");
+    EXPECT_EQ(answers.texts(), QStringList{"save Finished"});
+    EXPECT_EQ(window->ui->txt_saveFilePath->text(), defaultFolder);
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_TRUE(written[0].startsWith(defaultFolder + "/taliro_")) << written[0].toStdString();
+
+    addDistinctPages(*window, 1);
+    window->showScanResultSlot();
+    window->ui->txt_saveFilePath->clear();
+    FileDialogAnswers files({QString()});
+    window->ui->btn_widget_imageprocess_saveAs->click();
+    EXPECT_TRUE(files.proposals().value(0).startsWith(defaultFolder + "/taliro_"))
+        << files.proposals().value(0).toStdString();
+}
+
 // The folder checks of Save, of Save's folder dialog and of Browse use a
 // file of their own: a user's "test" file stays, and nothing is left.
 TEST_F(Save, AUsersTestFileSurvivesEveryFolderCheck)
