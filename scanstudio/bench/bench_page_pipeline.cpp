@@ -11,6 +11,7 @@
 // the run are then timed one by one with the same functions on the same page.
 
 #include "SyntheticPage.h"
+#include "bench_timing.h"
 #include "cuiimage.h"
 #include "imagehelper.h"
 #include "page_steps.h"
@@ -23,39 +24,18 @@
 #include <QImage>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <sched.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-extern char **environ;
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtDebugMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-}
+using bench::Clock;
+using bench::median;
+using bench::msSince;
 
 // A scan as the stand-in backend makes it: a light sheet, tilted, with lines
 // of marks, on the scanner's dark background.
@@ -122,19 +102,7 @@ double runImageMagick(const QString &in, const QString &out, bool oneThread)
     words.insert(words.end(), {in.toStdString(), "-deskew", "40%", "-trim", "-rotate", "90",
                                "-brightness-contrast", "10x10", "-gamma", "1.2", "-quality", "100",
                                out.toStdString()});
-    std::vector<char *> argv;
-    for (std::string &word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t child = 0;
-    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-    }
-    const double ms = msSince(start);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1;
+    return bench::runProgram(words);
 }
 
 // The same steps in the same order, one at a time.
@@ -189,7 +157,7 @@ bool pinToOneCore(const cpu_set_t &all)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    qInstallMessageHandler(quietDebug);
+    qInstallMessageHandler(bench::quietDebug);
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;

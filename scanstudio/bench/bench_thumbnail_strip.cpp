@@ -8,6 +8,7 @@
 // made thumbnail of its page, and every djpeg output against its size.
 
 #include "SyntheticPage.h"
+#include "bench_timing.h"
 #include "mainwindow.h"
 #include "previewwidget.h"
 #include "ui_mainwindow.h"
@@ -18,39 +19,18 @@
 #include <QLabel>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::median;
+using bench::msSince;
 
 constexpr int kPages = 50;
 constexpr int kRuns = 5;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtDebugMsg && type != QtInfoMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-}
 
 // The strip shows a freshly made thumbnail of each page at its place.
 bool stripIsRight(MainWindow &window)
@@ -87,20 +67,7 @@ double rebuildAfterMove(MainWindow &window, bool reuse, int from)
 // `djpeg -scale 1/8` of one file into `out`, in milliseconds; -1 on failure.
 double runDjpeg(const QString &in, const QString &out)
 {
-    std::vector<std::string> words{"djpeg", "-scale", "1/8", "-outfile", out.toStdString(), in.toStdString()};
-    std::vector<char *> argv;
-    for (std::string &word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t child = 0;
-    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-    }
-    const double ms = msSince(start);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1;
+    return bench::runProgram({"djpeg", "-scale", "1/8", "-outfile", out.toStdString(), in.toStdString()});
 }
 
 // The work files of the pages whose names end with `kind` ("show" for the
@@ -138,7 +105,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    qInstallMessageHandler(quietDebug);
+    qInstallMessageHandler(bench::quietDebug);
     QTemporaryDir root;
     if (!root.isValid())
         return 1;

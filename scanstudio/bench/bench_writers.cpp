@@ -11,6 +11,7 @@
 // Usage: bench_writers [folder] (default: a new folder in /dev/shm)
 
 #include "SyntheticPage.h"
+#include "bench_timing.h"
 #include "libimageprocess.h"
 #include "ofd.h"
 #include "tiffhandler.h"
@@ -41,13 +42,9 @@ constexpr int kHeight = 3508;
 constexpr int kDpi = 300;
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using bench::median;
 
 double timedMs(const std::function<bool()> &work, bool &ok)
 {
@@ -83,12 +80,6 @@ QImage scannedPage(int index)
         }
     }
     return page;
-}
-
-void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtDebugMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
 bool writeTiff(const std::string &path, std::vector<QImage> &pages, int compression)
@@ -195,7 +186,7 @@ int main(int argc, char **argv)
     char name[] = "bench_writers", platformFlag[] = "-platform", platform[] = "offscreen";
     char *qtArgv[] = {name, platformFlag, platform, nullptr};
     QGuiApplication app(qtArgc, qtArgv);
-    qInstallMessageHandler(quietDebug);
+    qInstallMessageHandler(bench::quietDebug);
 
     std::string folder;
     if (argc > 1) {

@@ -8,6 +8,7 @@
 // Usage: scanjob [--flatbed] [--resolution <dpi>] [--out <folder>]
 
 #include "VuroScanSDK.h"
+#include "demo_request.h"
 
 #include <taliro/install_root.h>
 
@@ -18,38 +19,13 @@
 #include <QImage>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-struct Request {
-    bool flatbed = false;
-    int resolution = 150;
-    QString out;
-};
-
-bool parseArguments(int argc, char **argv, Request &request)
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--flatbed") == 0) {
-            request.flatbed = true;
-        } else if (std::strcmp(argv[i], "--resolution") == 0 && i + 1 < argc) {
-            const QString text = QString::fromLocal8Bit(argv[++i]);
-            bool ok = false;
-            request.resolution = text.toInt(&ok);
-            if (!ok || request.resolution <= 0)
-                return false;
-        } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
-            request.out = QString::fromLocal8Bit(argv[++i]);
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
+using Request = DemoRequest;
 
 // An A4 page in colour, as the window's default preset asks for it.
 tagSettingInfo settingsFor(const Request &request)
@@ -105,7 +81,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // keep our lines in order with the session's error lines
     Request request;
-    if (!parseArguments(argc, argv, request)) {
+    if (!parseDemoArguments(argc, argv, request)) {
         std::fprintf(stderr, "usage: scanjob [--flatbed] [--resolution <dpi>] [--out <folder>]\n");
         return 2;
     }

@@ -17,6 +17,7 @@
 #include "app_startup.h"
 #include "app_stylesheet.h"
 #include "bgwidget.h"
+#include "demo_request.h"
 #include "imageview.h"
 #include "imgdetailwidget.h"
 #include "mainwindow.h"
@@ -39,35 +40,11 @@
 #include <QTest>
 
 #include <cstdio>
-#include <cstring>
 #include <functional>
 
 namespace {
 
-struct Request {
-    bool flatbed = false;
-    int resolution = 150;
-    QString out;
-};
-
-bool parseArguments(int argc, char **argv, Request &request)
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--flatbed") == 0) {
-            request.flatbed = true;
-        } else if (std::strcmp(argv[i], "--resolution") == 0 && i + 1 < argc) {
-            bool ok = false;
-            request.resolution = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
-            if (!ok || request.resolution <= 0)
-                return false;
-        } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
-            request.out = QString::fromLocal8Bit(argv[++i]);
-        } else {
-            return false;
-        }
-    }
-    return !request.out.isEmpty();
-}
+using Request = DemoRequest;
 
 void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
@@ -121,11 +98,21 @@ public:
                QTest::qWaitFor([this] { return !m_window.pScanSDK->isRunning(); }, 30000);
     }
 
+    // Each page's size as scanned and as its corrections leave it.
     void printPages()
     {
-        for (int i = 0; i < m_window.imageprocess.getImageCount(); ++i) {
-            const QSize size = m_window.imageprocess.getImageSize(i);
-            say(QStringLiteral("page %1: %2 x %3 pixels").arg(i + 1).arg(size.width()).arg(size.height()));
+        vuro::Libimageprocess &pages = m_window.imageprocess;
+        for (int i = 0; i < pages.getImageCount(); ++i) {
+            const QSize scanned = pages.getImageSize(i);
+            QImage *corrected = pages.getSaveImage(i, color_full);
+            const QSize size = corrected != nullptr ? corrected->size() : QSize();
+            pages.endImage(corrected);
+            say(QStringLiteral("page %1: scanned %2 x %3, corrected %4 x %5 pixels")
+                    .arg(i + 1)
+                    .arg(scanned.width())
+                    .arg(scanned.height())
+                    .arg(size.width())
+                    .arg(size.height()));
         }
     }
 
@@ -243,10 +230,12 @@ void runRoad(Road &road, const Request &request)
     QTest::mouseClick(ui.turnLeftBtn, Qt::LeftButton);
     ui.lightnessSlider->setValue(25);
     ui.constractSlider->setValue(15);
-    road.say(QStringLiteral("page %1 turned left, brightness 25, contrast 15").arg(last + 1));
-    QTest::mouseClick(ui.pb_changeBGAll, Qt::LeftButton);
-    road.say(QStringLiteral("background whitened on every page: ") +
-             (window.imageprocess.getResetBGColor() ? QStringLiteral("yes") : QStringLiteral("no")));
+    ui.spx_gamma->setValue(1.4);
+    road.say(QStringLiteral("page %1 turned left, brightness %2, contrast %3, gamma %4")
+                 .arg(last + 1)
+                 .arg(window.imageprocess.getBrightness(last))
+                 .arg(window.imageprocess.getContract(last))
+                 .arg(window.imageprocess.getGamma(last) / 10.0));
     road.printPages();
     road.shoot(window, "05-result-corrected");
 
@@ -297,9 +286,12 @@ void runRoad(Road &road, const Request &request)
     road.say(QStringLiteral("log: ") + road.lastLogLine());
     const QString pdf = QDir(road.m_out + QStringLiteral("saved")).entryList({QStringLiteral("*.pdf")}).value(0);
     if (road.check(!pdf.isEmpty(), "a PDF was written")) {
-        const QString info = Road::tool(QStringLiteral("pdfinfo"), {road.m_out + QStringLiteral("saved/") + pdf});
+        const QString info = Road::tool(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                                                     QStringLiteral("-l"), QStringLiteral("99"),
+                                                                     road.m_out + QStringLiteral("saved/") + pdf});
         for (const QString &line : info.split('\n')) {
-            if (line.startsWith(QStringLiteral("Pages:")) || line.startsWith(QStringLiteral("Page size:")))
+            if (line.startsWith(QStringLiteral("Pages:")) ||
+                (line.startsWith(QStringLiteral("Page ")) && line.contains(QStringLiteral(" size:"))))
                 road.say(pdf + QStringLiteral(": ") + line.simplified());
         }
     }
@@ -347,7 +339,7 @@ void runRoad(Road &road, const Request &request)
 int main(int argc, char *argv[])
 {
     Request request;
-    if (!parseArguments(argc, argv, request)) {
+    if (!parseDemoArguments(argc, argv, request) || request.out.isEmpty()) {
         std::fprintf(stderr, "usage: %s --out <folder> [--flatbed] [--resolution <dpi>]\n", argv[0]);
         return 2;
     }

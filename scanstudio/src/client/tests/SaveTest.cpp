@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QTextCodec>
 
 #include <unistd.h>
 
@@ -295,6 +296,41 @@ TEST_F(Save, UnusableFolderIsResetToTheDefaultAndTheNextSaveGoesWhereTheDialogSa
         ASSERT_EQ(written.size(), 1);
         EXPECT_TRUE(written[0].startsWith(c.nextFolder + "/taliro_")) << written[0].toStdString();
     }
+}
+
+// Under a UTF-8 locale: the user name is the home folder's last component,
+// quotation marks are escaped and Chinese text is written as its bytes, and
+// the file name and the record share one time text.
+TEST_F(Save, RecordOfASaveWithQuotesAndChineseText)
+{
+    QTextCodec *const oldCodec = QTextCodec::codecForLocale();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    const std::string home = path("安妮 \"A\"");
+    fs::create_directories(home);
+    qputenv("HOME", QByteArray::fromStdString(home));
+    const std::string folder = path("保存 \"x\"");
+    fs::create_directories(folder);
+    {
+        auto window = resultWindow();
+        window->ui->txt_saveFilePath->setText(QString::fromStdString(folder));
+        window->ui->txt_saveFlieName->setText(QString::fromUtf8("扫描_%datetime%"));
+        window->ui->cbx_saveType->setCurrentIndex(4);
+        ModalAnswers answers({QMessageBox::Ok});
+        window->ui->btn_widget_imageprocess_save->click();
+        ASSERT_EQ(written.size(), 1);
+    }
+    QTextCodec::setCodecForLocale(oldCodec);
+    const std::string line = logText();
+    const QRegularExpressionMatch time =
+        QRegularExpression("\"scanTime\":\"([-0-9]+)\"").match(QString::fromStdString(line));
+    ASSERT_TRUE(time.hasMatch()) << line;
+    const std::string stamp = time.captured(1).toStdString();
+    EXPECT_EQ(written[0].toStdString(), folder + "/扫描_" + stamp);
+    EXPECT_NE(line.find("\"fileName\":\"" + path("保存 \\\"x\\\"") + "/扫描_" + stamp + ".pdf\""),
+              std::string::npos)
+        << line;
+    EXPECT_NE(line.find("\"userName\":\"安妮 \\\"A\\\"\"}\n"), std::string::npos) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
 }
 
 // A new profile has no save folder: Save goes to the default one, never to

@@ -8,6 +8,7 @@
 // Usage: pagedemo [--flatbed] [--resolution <dpi>] [--out <folder>]
 
 #include "VuroScanSDK.h"
+#include "demo_request.h"
 #include "libimageprocess.h"
 #include "page_steps.h"
 #include "resolution.h"
@@ -23,37 +24,13 @@
 #include <QTransform>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Request {
-    bool flatbed = false;
-    int resolution = 150;
-    QString out;
-};
-
-bool parseArguments(int argc, char **argv, Request &request)
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--flatbed") == 0) {
-            request.flatbed = true;
-        } else if (std::strcmp(argv[i], "--resolution") == 0 && i + 1 < argc) {
-            bool ok = false;
-            request.resolution = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
-            if (!ok || request.resolution <= 0)
-                return false;
-        } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
-            request.out = QString::fromLocal8Bit(argv[++i]);
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
+using Request = DemoRequest;
 
 void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
@@ -218,7 +195,7 @@ int main(int argc, char **argv)
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     Request request;
-    if (!parseArguments(argc, argv, request)) {
+    if (!parseDemoArguments(argc, argv, request)) {
         std::fprintf(stderr, "usage: pagedemo [--flatbed] [--resolution <dpi>] [--out <folder>]\n");
         return 2;
     }
