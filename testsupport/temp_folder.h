@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <system_error>
@@ -17,10 +16,18 @@ inline void writeText(const std::string& path, const std::string& text)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
+// The file's bytes; empty when it is missing. A read that fails part way
+// (a /proc file of a process that has just ended) gives the bytes read so
+// far: istream::read turns the stream buffer's error into badbit, where an
+// istreambuf_iterator would let the exception through.
 inline std::string readText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer), in.gcount() > 0)
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    return text;
 }
 
 class TempFolder {

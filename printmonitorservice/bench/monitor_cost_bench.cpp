@@ -94,8 +94,7 @@ double TicksToSeconds(unsigned long long ticks)
 
 bool Sample(pid_t pid, ProcessSample& sample)
 {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string text = testsupport::readText("/proc/" + std::to_string(pid) + "/stat");
     const std::size_t close = text.rfind(')');
     if (close == std::string::npos)
         return false;
