@@ -20,6 +20,8 @@ waitfor() {  # waitfor <description> <command...>: up to 60 s
 
 syslog=/tmp/syslog.txt
 syslog_count() { grep -c -F "$1" "$syslog" || true; }
+# syslog_holds <count> <text>, for waitfor: counts anew at every try.
+syslog_holds() { [ "$(syslog_count "$2")" -eq "$1" ]; }
 
 started=""
 desktop_cleanup() {
@@ -53,7 +55,9 @@ with open(sys.argv[1], "ab", buffering=0) as out:
 PY
     started="$started $!"
 
-    Xvfb ":$1" -ac -nolisten tcp -screen 0 800x600x24 >/tmp/xvfb.log 2>&1 &
+    # No reset each time the last client leaves: the server stays as it is
+    # between the scripts' short-lived clients instead of starting over.
+    Xvfb ":$1" -ac -noreset -nolisten tcp -screen 0 800x600x24 >/tmp/xvfb.log 2>&1 &
     started="$started $!"
     export DISPLAY=":$1" QT_QPA_PLATFORM=xcb
     trap desktop_cleanup EXIT

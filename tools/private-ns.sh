@@ -1,7 +1,10 @@
 #!/bin/sh
 # Runs a command in a private mount and network namespace: a tmpfs over /opt
 # and only the loopback interface, up. Black-box tests run the real programs at
-# their real install root and ports here, so the host is never touched.
+# their real install root and ports here, so the host is never touched. An X
+# server started here compiles its keymap into a private /var/lib/xkb: the
+# file there is named after the display number alone, so X servers of tests
+# running side by side would otherwise overwrite each other's.
 # Needs root with the right to make mount and network namespaces. Where "/"
 # is no mount point (a chroot), tools/private-mounts.py makes the mounts private.
 # Usage: private-ns.sh command [args...]
@@ -10,6 +13,7 @@ set -eu
 inner='
     set -e
     mount -t tmpfs -o mode=0755 tmpfs /opt
+    [ ! -d /var/lib/xkb ] || mount -t tmpfs -o mode=0755 tmpfs /var/lib/xkb
     ip link set lo up
     exec "$@"'
 if mountpoint -q /; then

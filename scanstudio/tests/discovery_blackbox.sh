@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*" >&2; cat /tmp/scanstudio.log >&2 2>/dev/null || true; e
 pass() { echo "ok: $*"; }
 
 mount -t tmpfs -o mode=1777 tmpfs /tmp
-Xvfb :8 -ac -nolisten tcp -screen 0 800x600x24 >/tmp/xvfb.log 2>&1 &
+Xvfb :8 -ac -noreset -nolisten tcp -screen 0 800x600x24 >/tmp/xvfb.log 2>&1 &
 xvfb=$!
 scanstudio=""
 cleanup() {
@@ -68,14 +68,15 @@ while [ $(( $(now) - started )) -lt 10 ]; do
 done
 pass "no device query for 10 s while the printer list is missing"
 
-# The list appears: one query within 6 s, and no other.
+# The list appears: one query at the next poll (every 5 s; a busy machine
+# may take longer), and no other at the poll after it.
 mkdir -p "${root}cfg"
-touched=$(now)
 touch_list 100
-waitfor 6 "the device query" at_least 1
-while [ $(( $(now) - touched )) -lt 6 ]; do sleep 0.2; done
+waitfor 60 "the device query" at_least 1
+queried=$(now)
+while [ $(( $(now) - queried )) -lt 6 ]; do sleep 0.2; done
 [ "$(queries)" -eq 1 ] || fail "$(queries) device queries after one change"
-pass "one device query within 6 s of the change"
+pass "one device query after the change"
 
 # No scanner left: the box, then the program ends with status 0.
 stand_in 0
