@@ -73,7 +73,7 @@ status=0
 "$bin" >/dev/null 2>&1 </dev/null || status=$?
 [ "$status" -eq 0 ] || fail "second start: status $status"
 locked="file: $lock already locked"
-waitfor "the syslog line" test "$(syslog_count "$locked")" -eq 1
+waitfor "the syslog line" syslog_holds 1 "$locked"
 grep -F "$locked" "$syslog" | grep -q '^<11>' || fail "syslog priority: $(cat "$syslog")"
 printf '%s\0' "$first" | cmp -s - "$lock" || fail "lock file changed by a second start"
 kill -0 "$first" || fail "first instance gone"

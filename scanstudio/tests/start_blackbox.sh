@@ -39,9 +39,9 @@ pass "first start: lock file and shared files"
 # Second starts, by root and by another user, end at once with status 0.
 locked="file: $lock already locked"
 "$bin" >/dev/null 2>&1 || fail "second start by root: status $?"
-waitfor "the syslog line" test "$(syslog_count "$locked")" -eq 1
+waitfor "the syslog line" syslog_holds 1 "$locked"
 runuser -u nobody -- "$bin" >/dev/null 2>&1 || fail "second start by nobody: status $?"
-waitfor "the syslog line" test "$(syslog_count "$locked")" -eq 2
+waitfor "the syslog line" syslog_holds 2 "$locked"
 grep -F "$locked" "$syslog" | grep -q '^<11>' || fail "syslog priority: $(cat "$syslog")"
 printf '%s\0' "$first" | cmp -s - "$lock" || fail "lock file changed by a second start"
 kill -0 "$first" || fail "first instance gone"
