@@ -133,12 +133,16 @@ public:
         switch (request) {
         case USBDEVFS_GET_CAPABILITIES: {
             UMockdevIoctlData* data = resolve(arg, sizeof(std::uint32_t));
+            if (data == nullptr)
+                return complete(client, -1, EFAULT);
             const std::uint32_t caps = USBDEVFS_CAP_BULK_SCATTER_GATHER | USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
             std::memcpy(data->data, &caps, sizeof caps);
             return complete(client, 0, 0);
         }
         case USBDEVFS_GETDRIVER: {
             UMockdevIoctlData* data = resolve(arg, sizeof(usbdevfs_getdriver));
+            if (data == nullptr)
+                return complete(client, -1, EFAULT);
             auto* driver = reinterpret_cast<usbdevfs_getdriver*>(data->data);
             if (device_.script.kernelDriverOn.count(static_cast<int>(driver->interface)) == 0)
                 return complete(client, -1, ENODATA);
@@ -147,6 +151,8 @@ public:
         }
         case USBDEVFS_IOCTL: {
             UMockdevIoctlData* data = resolve(arg, sizeof(usbdevfs_ioctl));
+            if (data == nullptr)
+                return complete(client, -1, EFAULT);
             const auto* command = reinterpret_cast<const usbdevfs_ioctl*>(data->data);
             if (command->ioctl_code != static_cast<int>(USBDEVFS_DISCONNECT))
                 return complete(client, -1, ENOTTY);
@@ -157,8 +163,10 @@ public:
             return complete(client, 0, 0);
         }
         case USBDEVFS_CLAIMINTERFACE: {
-            const int number = static_cast<int>(*reinterpret_cast<const unsigned int*>(
-                resolve(arg, sizeof(unsigned int))->data));
+            const UMockdevIoctlData* data = resolve(arg, sizeof(unsigned int));
+            if (data == nullptr)
+                return complete(client, -1, EFAULT);
+            const int number = static_cast<int>(*reinterpret_cast<const unsigned int*>(data->data));
             if (!interfaceExists(number))
                 return complete(client, -1, ENOENT);
             if (device_.script.kernelDriverOn.count(number) || device_.claimedByOther(mine_, number))
@@ -167,8 +175,10 @@ public:
             return complete(client, 0, 0);
         }
         case USBDEVFS_RELEASEINTERFACE: {
-            const int number = static_cast<int>(*reinterpret_cast<const unsigned int*>(
-                resolve(arg, sizeof(unsigned int))->data));
+            const UMockdevIoctlData* data = resolve(arg, sizeof(unsigned int));
+            if (data == nullptr)
+                return complete(client, -1, EFAULT);
+            const int number = static_cast<int>(*reinterpret_cast<const unsigned int*>(data->data));
             if (mine_.claimed.erase(number) == 0)
                 return complete(client, -1, EINVAL);
             return complete(client, 0, 0);
@@ -179,9 +189,12 @@ public:
         case USBDEVFS_REAPURBNDELAY: {
             if (mine_.completed.empty())
                 return complete(client, -1, EAGAIN);
+            UMockdevIoctlData* data = resolve(arg, sizeof(void*));
+            if (data == nullptr)
+                return complete(client, -1, EFAULT);
             const gulong address = mine_.completed.front();
             mine_.completed.pop_front();
-            std::memcpy(resolve(arg, sizeof(void*))->data, &address, sizeof(void*));
+            std::memcpy(data->data, &address, sizeof(void*));
             return complete(client, 0, 0);
         }
         case USBDEVFS_DISCARDURB: {
@@ -213,7 +226,8 @@ public:
 
 private:
     // The client's memory at the pointer stored at `offset` of `data`; null
-    // for a null pointer or memory umockdev cannot reach.
+    // for a null pointer or memory umockdev cannot reach (a client that is
+    // ending), which every request answers with EFAULT.
     static UMockdevIoctlData* resolve(UMockdevIoctlData* data, std::size_t length, std::size_t offset = 0)
     {
         return umockdev_ioctl_data_resolve(data, offset, length, nullptr);
@@ -275,9 +289,13 @@ private:
     void submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
     {
         UMockdevIoctlData* urbData = resolve(arg, sizeof(usbdevfs_urb));
+        if (urbData == nullptr)
+            return complete(client, -1, EFAULT);
         auto* urb = reinterpret_cast<usbdevfs_urb*>(urbData->data);
         const std::size_t length = urb->buffer_length > 0 ? static_cast<std::size_t>(urb->buffer_length) : 0;
         UMockdevIoctlData* buffer = length > 0 ? resolve(urbData, length, offsetof(usbdevfs_urb, buffer)) : nullptr;
+        if (length > 0 && buffer == nullptr)
+            return complete(client, -1, EFAULT);
         urb->actual_length = 0;
         urb->status = 0;
         Outcome outcome;

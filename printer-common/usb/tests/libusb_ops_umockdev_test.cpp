@@ -274,7 +274,7 @@ TEST(LibusbOpsUnderUmockdev, OtherProcessesReachTheEmulatedPrinter)
         EXPECT_EQ(testbed::runProgram({USB_PROBE_PATH}, 10000, &output), 0) << "run " << run;
         EXPECT_EQ(output, "ABC123 82\n") << "run " << run;
         // umockdev notices the closed file on its own thread.
-        for (int wait = 0; wait < 100 && !bed.claimedInterfaces(0).empty(); ++wait)
+        for (int wait = 0; wait < 3000 && !bed.claimedInterfaces(0).empty(); ++wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         EXPECT_TRUE(bed.claimedInterfaces(0).empty()) << "run " << run;
     }
