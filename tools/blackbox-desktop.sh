@@ -1,8 +1,9 @@
 # Sourced by the black-box test scripts of graphical programs, which run
-# inside tools/private-ns.sh: fail, pass and waitfor, then desktop_start
-# <display number>, which mounts a private /tmp and /dev, catches the system
-# log lines sent to /dev/log in $syslog and starts Xvfb as DISPLAY. Add the
-# pids of what the script starts to $started: they are killed at exit.
+# inside tools/private-ns.sh and tools/with-private-tmp.sh (a private /tmp
+# that keeps a checkout there reachable): fail, pass and waitfor, then
+# desktop_start <display number>, which mounts a private /dev, catches the
+# system log lines sent to /dev/log in $syslog and starts Xvfb as DISPLAY.
+# Add the pids of what the script starts to $started: they are killed at exit.
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 pass() { echo "ok: $*"; }
@@ -31,8 +32,7 @@ desktop_cleanup() {
 x_server_up() { xdotool getdisplaygeometry >/dev/null 2>&1; }
 
 desktop_start() {
-    # A private /tmp and /dev, with our own syslog socket in /dev.
-    mount -t tmpfs -o mode=1777 tmpfs /tmp
+    # A private /dev, with our own syslog socket in it.
     mkdir /tmp/host-dev
     mount --rbind /dev /tmp/host-dev
     mount -t tmpfs -o mode=0755 tmpfs /dev

@@ -13,4 +13,4 @@ build="$top/build-test"
 root=$(sed -n 's/^TALIRO_INSTALL_ROOT:[A-Z]*=//p' "$build/CMakeCache.txt")
 root=${root%/}/
 sh "$top/tools/private-ns.sh" sh "$top/tools/with-install.sh" "$build" "$root" \
-    sh "$top/scanlogviewer/tests/start_blackbox.sh" "$root" "$out"
+    sh "$top/tools/with-private-tmp.sh" sh "$top/scanlogviewer/tests/start_blackbox.sh" "$root" "$out"

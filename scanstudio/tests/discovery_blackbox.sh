@@ -5,6 +5,7 @@
 # cfg/printerlist.ini is missing, one after the file appears, and with no
 # scanner left the box and the end of the program with status 0. It draws on
 # a private Xvfb, so the box can be seen and answered.
+# Runs under tools/with-private-tmp.sh, so its files in /tmp are its own.
 # Usage: discovery_blackbox.sh <install root>
 set -eu
 root=$1
@@ -13,7 +14,6 @@ list="${root}cfg/printerlist.ini"
 fail() { echo "FAIL: $*" >&2; cat /tmp/scanstudio.log >&2 2>/dev/null || true; exit 1; }
 pass() { echo "ok: $*"; }
 
-mount -t tmpfs -o mode=1777 tmpfs /tmp
 Xvfb :8 -ac -noreset -nolisten tcp -screen 0 800x600x24 >/tmp/xvfb.log 2>&1 &
 xvfb=$!
 scanstudio=""
