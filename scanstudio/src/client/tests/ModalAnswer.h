@@ -81,15 +81,20 @@ private:
 };
 
 // Runs `act` on every new modal widget of type T while it lives (a dialog
-// the code under test runs with exec), once per widget.
+// the code under test runs with exec), once per widget. Of several living
+// at once, only the newest acts: an older one, used up, must not answer a
+// dialog meant for the newer one, whichever timer fires first.
 template <typename T>
 class ModalAction {
 public:
     explicit ModalAction(std::function<void(T &)> act)
         : m_act(std::move(act))
     {
+        living().push_back(this);
         m_timer.setInterval(5);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (living().back() != this)
+                return;
             auto *widget = qobject_cast<T *>(QApplication::activeModalWidget());
             if (!widget || widget == m_last)
                 return;
@@ -100,9 +105,21 @@ public:
         m_timer.start();
     }
 
+    ~ModalAction()
+    {
+        auto &all = living();
+        all.erase(std::remove(all.begin(), all.end(), this), all.end());
+    }
+
     int count() const { return m_count; }
 
 private:
+    static std::vector<ModalAction *> &living()
+    {
+        static std::vector<ModalAction *> all;
+        return all;
+    }
+
     QTimer m_timer;
     std::function<void(T &)> m_act;
     QPointer<T> m_last;
