@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace testsupport {
 
@@ -28,6 +30,16 @@ inline std::string readText(const std::string& path)
     while (in.read(buffer, sizeof buffer), in.gcount() > 0)
         text.append(buffer, static_cast<std::size_t>(in.gcount()));
     return text;
+}
+
+// The file's lines without their line ends; none when it is missing.
+inline std::vector<std::string> readLines(const std::string& path)
+{
+    std::istringstream in(readText(path));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 class TempFolder {

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #ifndef LPSTAT_STANDIN_SCRIPT
 #error "LPSTAT_STANDIN_SCRIPT must name lpstat-standin.sh"
@@ -38,12 +37,7 @@ void LpstatStandin::replace(const std::string& name, const std::string& text)
 
 std::vector<std::string> LpstatStandin::calls() const
 {
-    std::vector<std::string> lines;
-    std::ifstream log(folder_.file("calls.log"));
-    std::string line;
-    while (std::getline(log, line))
-        lines.push_back(line);
-    return lines;
+    return testsupport::readLines(folder_.file("calls.log"));
 }
 
 std::string jobListing(const std::string& jobId, const std::string& alert)

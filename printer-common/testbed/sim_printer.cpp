@@ -62,12 +62,7 @@ void SimPrinter::setSilent()
 
 std::vector<std::string> SimPrinter::logLines() const
 {
-    std::vector<std::string> lines;
-    std::ifstream file(logPath_);
-    std::string line;
-    while (std::getline(file, line))
-        lines.push_back(line);
-    return lines;
+    return testsupport::readLines(logPath_);
 }
 
 std::vector<SimFrame> SimPrinter::frames() const

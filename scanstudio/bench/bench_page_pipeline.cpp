@@ -10,13 +10,13 @@
 // runs; both outputs are checked before a time is printed. The stages of
 // the run are then timed one by one with the same functions on the same page.
 
-#include "SyntheticPage.h"
 #include "bench_timing.h"
 #include "cuiimage.h"
 #include "imagehelper.h"
 #include "page_steps.h"
 #include "resolution.h"
 #include "scanimage.h"
+#include "synthetic_image.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,15 +43,7 @@ QImage scannedPage(int dpi)
 {
     const int width = 210 * dpi * 10 / 254;
     const int height = 297 * dpi * 10 / 254;
-    const standin::SyntheticPage synthetic(2, width, height);
-    QImage page(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        QRgb *line = reinterpret_cast<QRgb *>(page.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const standin::Rgb p = synthetic.pixel(x, y);
-            line[x] = qRgb(p.r, p.g, p.b);
-        }
-    }
+    QImage page = bench::syntheticImage(2, width, height);
     page.setDotsPerMeterX(ImageHelper::dotsPerMeter(dpi));
     page.setDotsPerMeterY(ImageHelper::dotsPerMeter(dpi));
     return page;

@@ -1,13 +1,14 @@
 #pragma once
 
-// What the benchmarks share: times, medians, timed runs of outside tools
-// and a message handler that keeps Qt's debug lines off the figures.
+// What ScanStudio's benchmarks share beside the common figures: timed runs
+// of outside tools and a message handler that keeps Qt's debug lines off the
+// figures.
+
+#include "bench_figures.h"
 
 #include <QString>
 #include <QtGlobal>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <spawn.h>
 #include <string>
@@ -17,19 +18,6 @@
 extern char **environ;
 
 namespace bench {
-
-using Clock = std::chrono::steady_clock;
-
-inline double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-inline double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Runs the program `words[0]` (looked up on PATH) with the other words as
 // its arguments, to its end: its time in milliseconds, -1 when it cannot

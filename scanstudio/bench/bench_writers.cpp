@@ -10,10 +10,10 @@
 // inside, are printed below them. Every output is checked first.
 // Usage: bench_writers [folder] (default: a new folder in /dev/shm)
 
-#include "SyntheticPage.h"
 #include "bench_timing.h"
 #include "libimageprocess.h"
 #include "ofd.h"
+#include "synthetic_image.h"
 #include "tiffhandler.h"
 
 #include <QGuiApplication>
@@ -24,7 +24,6 @@
 #include <tiffio.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -50,7 +49,7 @@ double timedMs(const std::function<bool()> &work, bool &ok)
 {
     const auto start = Clock::now();
     ok = work() && ok;
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return bench::msSince(start);
 }
 
 // Runs a tool to its end; its standard output, or "" when it fails.
@@ -70,16 +69,7 @@ bool tool(const QString &program, const QStringList &arguments, QString *output 
 // import and work files add the JPEG texture of a real scan.
 QImage scannedPage(int index)
 {
-    const standin::SyntheticPage synthetic(index, kWidth, kHeight);
-    QImage page(kWidth, kHeight, QImage::Format_RGB32);
-    for (int y = 0; y < kHeight; ++y) {
-        QRgb *line = reinterpret_cast<QRgb *>(page.scanLine(y));
-        for (int x = 0; x < kWidth; ++x) {
-            const standin::Rgb p = synthetic.pixel(x, y);
-            line[x] = qRgb(p.r, p.g, p.b);
-        }
-    }
-    return page;
+    return bench::syntheticImage(index, kWidth, kHeight);
 }
 
 bool writeTiff(const std::string &path, std::vector<QImage> &pages, int compression)

@@ -6,6 +6,7 @@
 
 #include "daemon_log.h"
 #include "daemon_process.h"
+#include "installed_daemon_test.h"
 #include "listener.h"
 #include "private_mounts.h"
 #include "scan_client.h"
@@ -60,21 +61,8 @@ mode_t modeOf(const std::string& path)
     return lstat(path.c_str(), &info) == 0 ? info.st_mode : 0;
 }
 
-class DaemonTest : public ::testing::Test {
+class DaemonTest : public InstalledDaemonTest {
 protected:
-    void SetUp() override
-    {
-        std::filesystem::remove_all(kScanDir);
-        std::filesystem::create_directories(kScanDir);
-    }
-
-    void TearDown() override
-    {
-        daemon.killAll();
-        EXPECT_EQ(daemon.sanitizerReports(), "");
-        std::filesystem::remove_all(kRoot + "sanitizer-reports");
-    }
-
     void startDaemon(const std::string& script = kScanner)
     {
         const std::string scriptPath = kRoot + "scripted-scanner.txt";
@@ -131,8 +119,6 @@ protected:
     // A refused start on a device no connection opened: no job runs, and the
     // reply names the connection process.
     static pid_t connectionPidOf(ScanClient& client) { return connectionPid(startUsbScan(client, 999).fileName); }
-
-    DaemonProcess daemon;
 };
 
 TEST_F(DaemonTest, ServesOnlyLoopbackAndKeepsNoDescriptorAClientCouldName)

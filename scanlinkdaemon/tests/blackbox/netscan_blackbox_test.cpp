@@ -4,6 +4,7 @@
 // network namespace with the build installed at the real install root.
 
 #include "daemon_process.h"
+#include "installed_daemon_test.h"
 #include "scan_client.h"
 #include "sim_scanner.h"
 #include "sim_script.h"
@@ -74,21 +75,8 @@ bool runIp(const std::vector<std::string>& arguments)
     return testbed::runProgram(argv, 5000) == 0;
 }
 
-class NetworkScanTest : public ::testing::Test {
+class NetworkScanTest : public InstalledDaemonTest {
 protected:
-    void SetUp() override
-    {
-        std::filesystem::remove_all(kScanDir);
-        std::filesystem::create_directories(kScanDir);
-    }
-
-    void TearDown() override
-    {
-        daemon.killAll();
-        EXPECT_EQ(daemon.sanitizerReports(), "");
-        std::filesystem::remove_all(kRoot + "sanitizer-reports");
-    }
-
     // Starts the simulated scanner with the script, then the installed daemon, and connects.
     void start(const std::string& script)
     {
@@ -171,7 +159,6 @@ protected:
     }
 
     std::unique_ptr<SimScanner> sim;
-    DaemonProcess daemon;
     ScanClient client;
 };
 

@@ -9,6 +9,7 @@
 // Usage: scanlinkdaemon_usb_blackbox_tests (under umockdev-wrapper)
 
 #include "daemon_process.h"
+#include "installed_daemon_test.h"
 #include "private_mounts.h"
 #include "scan_client.h"
 #include "simulated_scanner.h"
@@ -36,22 +37,15 @@ Bytes pattern(size_t size)
 
 std::string text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-class UsbDaemonTest : public ::testing::Test {
+// The daemon's processes end in TearDown, before the bed goes: umockdev ends
+// a process whose device handler is gone.
+class UsbDaemonTest : public InstalledDaemonTest {
 protected:
     void SetUp() override
     {
-        std::filesystem::remove_all(kScanDir);
-        std::filesystem::create_directories(kScanDir);
+        InstalledDaemonTest::SetUp();
         ASSERT_TRUE(mounts.ownDev(true));
         ASSERT_TRUE(mounts.hideProcBus());
-    }
-
-    void TearDown() override
-    {
-        // The daemon goes before the bed: umockdev ends a process whose device handler is gone.
-        daemon.killAll();
-        EXPECT_EQ(daemon.sanitizerReports(), "");
-        std::filesystem::remove_all(kRoot + "sanitizer-reports");
     }
 
     // Plugs in a simulated scanner on the bed; its number there.
@@ -157,7 +151,6 @@ protected:
 
     Mounts mounts;
     std::unique_ptr<usb_testing::UmockdevPrinter> bed;
-    DaemonProcess daemon;
     ScanClient client;
 };
 

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <fstream>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -83,12 +82,7 @@ size_t SimScanner::dataConnections() const
 
 std::vector<std::string> SimScanner::logLines() const
 {
-    std::vector<std::string> lines;
-    std::ifstream file(folder_.file("sim.log"));
-    std::string line;
-    while (std::getline(file, line))
-        lines.push_back(line);
-    return lines;
+    return testsupport::readLines(folder_.file("sim.log"));
 }
 
 bool SimScanner::waitFor(const std::function<bool()>& done, int timeoutMs) const

@@ -10,14 +10,16 @@
 // Usage: scan_session_read_loop_bench [folder] (default: a new folder in /tmp)
 
 #include "ScanBackendOptions.h"
+#include "StandinScriptFile.h"
 #include "SyntheticPage.h"
 #include "VuroScanSDK.h"
+#include "a4_colour_request.h"
+#include "bench_figures.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,18 +39,10 @@ constexpr int kPages = 4;
 constexpr int kRuns = 15;
 constexpr std::size_t kPiece = 512 * 1024;
 
-using Clock = std::chrono::steady_clock;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double mibPerSecond(std::size_t bytes, Clock::duration elapsed)
-{
-    return static_cast<double>(bytes) / (1024.0 * 1024.0) / std::chrono::duration<double>(elapsed).count();
-}
+using bench::Clock;
+using bench::loadAverage;
+using bench::median;
+using bench::mibPerSecond;
 
 bool fileHolds(const std::string &path, const std::vector<unsigned char> &expected)
 {
@@ -79,18 +73,8 @@ public:
     {
         m_pages = 0;
         m_failed = false;
-        tagSettingInfo info;
-        info.xStart = 0;
-        info.yStart = 0;
-        info.xEnd = 210;
-        info.yEnd = 297;
-        info.resolution = 300;
-        info.colorMode = 2;
-        info.feederEnabled = 1;
-        info.option5Value = 3;
-        info.option6Value = 3;
         const Clock::time_point begin = Clock::now();
-        if (m_session.StartScan(info, m_base) != SANE_STATUS_GOOD)
+        if (m_session.StartScan(a4ColourRequest(300, true), m_base) != SANE_STATUS_GOOD)
             return {};
         m_session.start();
         m_session.wait();
@@ -206,14 +190,6 @@ std::string newFolder(int argc, char **argv)
     return made ? made : "";
 }
 
-std::string loadAverage()
-{
-    std::ifstream in("/proc/loadavg");
-    std::string one, five, fifteen;
-    in >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -225,9 +201,8 @@ int main(int argc, char **argv)
         return 1;
     }
     const std::string script = folder + "/backend.script";
-    std::ofstream(script) << "width=" << kWidth << "\nheight=" << kHeight << "\nfeeder_pages=" << kPages
-                          << "\nprerendered=1\n";
-    setenv("TALIRO_STANDIN_BACKEND_SCRIPT", script.c_str(), 1);
+    standin::useScript(script, {"width=" + std::to_string(kWidth), "height=" + std::to_string(kHeight),
+                                "feeder_pages=" + std::to_string(kPages), "prerendered=1"});
 
     const standin::SyntheticPage synthetic(0, kWidth, kHeight);
     std::vector<unsigned char> page(synthetic.byteCount());

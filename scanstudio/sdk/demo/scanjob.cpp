@@ -8,6 +8,7 @@
 // Usage: scanjob [--flatbed] [--resolution <dpi>] [--out <folder>]
 
 #include "VuroScanSDK.h"
+#include "a4_colour_request.h"
 #include "demo_request.h"
 
 #include <taliro/install_root.h>
@@ -26,22 +27,6 @@
 namespace {
 
 using Request = DemoRequest;
-
-// An A4 page in colour, as the window's default preset asks for it.
-tagSettingInfo settingsFor(const Request &request)
-{
-    tagSettingInfo info;
-    info.xStart = 0;
-    info.yStart = 0;
-    info.xEnd = 210;
-    info.yEnd = 297;
-    info.resolution = request.resolution;
-    info.colorMode = 2;
-    info.feederEnabled = request.flatbed ? 0 : 1;
-    info.option5Value = 3;
-    info.option6Value = 3;
-    return info;
-}
 
 // Our own lines go to the terminal; the session's trace lines, written to
 // standard output and error, go to `trace`.
@@ -153,7 +138,7 @@ int main(int argc, char **argv)
         app.exit(complete ? 0 : 1);
     });
 
-    status = session.StartScan(settingsFor(request), pageFolder + "/taliroscane");
+    status = session.StartScan(a4ColourRequest(request.resolution, !request.flatbed), pageFolder + "/taliroscane");
     if (status != SANE_STATUS_GOOD) {
         session.CancelScan();
         std::fprintf(report, "job failed to start: %s\n", sane_strstatus(static_cast<SANE_Status>(status)));

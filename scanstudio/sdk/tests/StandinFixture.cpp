@@ -1,7 +1,8 @@
 #include "StandinFixture.h"
 
-#include <cstdlib>
-#include <fstream>
+#include "StandinScriptFile.h"
+#include "a4_colour_request.h"
+#include "temp_folder.h"
 
 void StandinFixture::SetUp()
 {
@@ -11,26 +12,17 @@ void StandinFixture::SetUp()
 
 void StandinFixture::TearDown()
 {
-    unsetenv("TALIRO_STANDIN_BACKEND_SCRIPT");
+    standin::dropScript();
 }
 
 void StandinFixture::script(const std::vector<std::string> &lines)
 {
-    const std::string path = folder() + "/backend.script";
-    std::ofstream out(path, std::ios::trunc);
-    out << "calllog=" << folder() << "/calls.log\n";
-    for (const std::string &line : lines)
-        out << line << '\n';
-    setenv("TALIRO_STANDIN_BACKEND_SCRIPT", path.c_str(), 1);
+    standin::useScript(folder() + "/backend.script", lines, folder() + "/calls.log");
 }
 
 std::vector<std::string> StandinFixture::callLog() const
 {
-    std::vector<std::string> lines;
-    std::ifstream in(folder() + "/calls.log");
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
+    return testsupport::readLines(folder() + "/calls.log");
 }
 
 std::vector<std::string> StandinFixture::callLogFrom(const std::string &from) const
@@ -68,15 +60,5 @@ std::unique_ptr<VuroScanSDK> StandinFixture::openSession()
 
 tagSettingInfo StandinFixture::feederRequest()
 {
-    tagSettingInfo info;
-    info.xStart = 0;
-    info.yStart = 0;
-    info.xEnd = 210;
-    info.yEnd = 297;
-    info.resolution = 150;
-    info.colorMode = 2;
-    info.feederEnabled = 1;
-    info.option5Value = 3;
-    info.option6Value = 3;
-    return info;
+    return a4ColourRequest(150, true);
 }

@@ -29,6 +29,7 @@ protected:
     // A bound session on the stand-in with its first device open.
     std::unique_ptr<VuroScanSDK> openSession();
 
+    // A4 colour pages at 150 dpi from the feeder.
     static tagSettingInfo feederRequest();
 
 private:

@@ -2,12 +2,12 @@
 // and huge ones stay possible, so the page model's size checks can be tested,
 // and a line that does not fit an int reports INT_MAX bytes.
 
+#include "StandinScriptFile.h"
 #include "temp_folder.h"
 
 #include <sane/sane.h>
 
 #include <climits>
-#include <cstdlib>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -31,8 +31,7 @@ TEST(StandinParameters, ScriptedWidthsGiveLinesOfThreeBytesAPixelHeldToInt)
     };
     testsupport::TempFolder folder;
     for (const Case &c : cases) {
-        folder.write("script", "report_width=" + std::to_string(c.width) + "\nreport_height=-7\n");
-        setenv("TALIRO_STANDIN_BACKEND_SCRIPT", folder.file("script").c_str(), 1);
+        standin::useScript(folder.file("script"), {"report_width=" + std::to_string(c.width), "report_height=-7"});
         void *library = dlopen(STANDIN_BACKEND, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(library, nullptr) << dlerror();
         const auto init = bind<SANE_Status (*)(SANE_Int *, SANE_Auth_Callback)>(library, "sane_vuro_q804_init");
@@ -50,7 +49,7 @@ TEST(StandinParameters, ScriptedWidthsGiveLinesOfThreeBytesAPixelHeldToInt)
         EXPECT_EQ(params.lines, -7);
         dlclose(library);
     }
-    unsetenv("TALIRO_STANDIN_BACKEND_SCRIPT");
+    standin::dropScript();
 }
 
 }  // namespace

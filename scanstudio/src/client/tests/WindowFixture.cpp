@@ -2,7 +2,9 @@
 
 #include "ui_mainwindow.h"
 
+#include "StandinScriptFile.h"
 #include "VuroScanSDK.h"
+#include "a4_colour_request.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -11,7 +13,6 @@
 #include <utime.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -25,26 +26,17 @@ void WindowFixture::SetUp()
 
 void WindowFixture::TearDown()
 {
-    qunsetenv("TALIRO_STANDIN_BACKEND_SCRIPT");
+    standin::dropScript();
 }
 
 void WindowFixture::script(const std::vector<std::string> &lines)
 {
-    m_script = lines;
-    std::ofstream out(path("standin.script"), std::ios::trunc);
-    out << "calllog=" << path("calls.log") << "\n";
-    for (const std::string &line : lines)
-        out << line << "\n";
-    qputenv("TALIRO_STANDIN_BACKEND_SCRIPT", QByteArray::fromStdString(path("standin.script")));
+    standin::useScript(path("standin.script"), lines, path("calls.log"));
 }
 
 std::vector<std::string> WindowFixture::callLog() const
 {
-    std::vector<std::string> lines;
-    std::istringstream in(testsupport::readText(path("calls.log")));
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
+    return testsupport::readLines(path("calls.log"));
 }
 
 int WindowFixture::countCalls(const std::string &call) const
@@ -137,13 +129,9 @@ void WindowFixture::startScan(MainWindow &window)
     ASSERT_EQ(window.pScanSDK->GetAllDevice(devices), 0);
     ASSERT_FALSE(devices.empty());
     ASSERT_EQ(window.pScanSDK->OpenDev(devices[0]), 0);
-    tagSettingInfo info;
-    info.xEnd = 210;
-    info.yEnd = 297;
-    info.resolution = 75;
-    info.colorMode = 2;
-    info.feederEnabled = 1;
-    ASSERT_EQ(window.pScanSDK->StartScan(info, window.installPath("scan/tmp/taliroscane").toStdString()), 0);
+    ASSERT_EQ(window.pScanSDK->StartScan(a4ColourRequest(75, true),
+                                         window.installPath("scan/tmp/taliroscane").toStdString()),
+              0);
     window.busyState = MainWindow::Scanning;
     window.pScanSDK->start();
     ASSERT_TRUE(QTest::qWaitFor([this] { return countCalls("read") >= 2; }, 10000));

@@ -51,5 +51,4 @@ protected:
     void startScan(MainWindow &window);
 
     testsupport::TempFolder m_dir;
-    std::vector<std::string> m_script;
 };

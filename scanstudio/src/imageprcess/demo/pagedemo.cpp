@@ -8,6 +8,7 @@
 // Usage: pagedemo [--flatbed] [--resolution <dpi>] [--out <folder>]
 
 #include "VuroScanSDK.h"
+#include "a4_colour_request.h"
 #include "demo_request.h"
 #include "libimageprocess.h"
 #include "page_steps.h"
@@ -48,17 +49,6 @@ int scanInto(vuro::Libimageprocess &pages, const Request &request)
         std::fprintf(stderr, "pagedemo: no scanner\n");
         return -1;
     }
-    tagSettingInfo info;
-    info.xStart = 0;
-    info.yStart = 0;
-    info.xEnd = 210;
-    info.yEnd = 297;
-    info.resolution = request.resolution;
-    info.colorMode = 2;
-    info.feederEnabled = request.flatbed ? 0 : 1;
-    info.option5Value = 3;
-    info.option6Value = 3;
-
     QEventLoop loop;
     int errors = 0;
     // Queued to this thread, as the window receives them.
@@ -74,7 +64,7 @@ int scanInto(vuro::Libimageprocess &pages, const Request &request)
     pages.setDPI(request.resolution);
     const std::string base = pages.workFolder().toLocal8Bit().toStdString() + "taliroscane";
     QDir().mkpath(pages.workFolder());
-    if (session.StartScan(info, base) != SANE_STATUS_GOOD) {
+    if (session.StartScan(a4ColourRequest(request.resolution, !request.flatbed), base) != SANE_STATUS_GOOD) {
         session.CancelScan();
         std::fprintf(stderr, "pagedemo: the job did not start\n");
         return -1;

@@ -1,7 +1,9 @@
 // The window's road: the scan session on the stand-in backend announces each
 // page file with the size the backend reports, and the page list imports it.
 
+#include "StandinScriptFile.h"
 #include "VuroScanSDK.h"
+#include "a4_colour_request.h"
 #include "libimageprocess.h"
 #include "page_fixture.h"
 
@@ -9,8 +11,6 @@
 #include <QEventLoop>
 #include <QFile>
 
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,19 +19,15 @@ namespace {
 
 class ScanImportTest : public PageFixture {
 protected:
-    void TearDown() override { unsetenv("TALIRO_STANDIN_BACKEND_SCRIPT"); }
+    void TearDown() override { standin::dropScript(); }
 
     // Scans one feeder page of 40 x 30 pixels with what the backend reports
     // from `script`; the page files announced.
     std::vector<QString> scan(const std::vector<std::string> &script)
     {
-        const std::string path = m_root.file("backend.script");
-        std::ofstream out(path, std::ios::trunc);
-        out << "feeder_pages=1\nwidth=40\nheight=30\n";
-        for (const std::string &line : script)
-            out << line << '\n';
-        out.close();
-        setenv("TALIRO_STANDIN_BACKEND_SCRIPT", path.c_str(), 1);
+        std::vector<std::string> lines{"feeder_pages=1", "width=40", "height=30"};
+        lines.insert(lines.end(), script.begin(), script.end());
+        standin::useScript(m_root.file("backend.script"), lines);
 
         std::vector<QString> files;
         VuroScanSDK session;
@@ -42,14 +38,6 @@ protected:
             ADD_FAILURE() << "no stand-in device";
             return files;
         }
-        tagSettingInfo info;
-        info.xStart = 0;
-        info.yStart = 0;
-        info.xEnd = 210;
-        info.yEnd = 297;
-        info.resolution = 75;
-        info.colorMode = 2;
-        info.feederEnabled = 1;
         QEventLoop loop;
         QObject::connect(&session, &VuroScanSDK::sigPageCompleteBack, &loop,
                          [&](const QString &file, int width, int height) {
@@ -58,7 +46,7 @@ protected:
                          });
         QObject::connect(&session, &VuroScanSDK::sigJobCompleteBack, &loop, &QEventLoop::quit);
         QDir().mkpath(workFolder());
-        EXPECT_EQ(session.StartScan(info, workFolder().toStdString() + "taliroscane"), SANE_STATUS_GOOD);
+        EXPECT_EQ(session.StartScan(a4ColourRequest(75, true), workFolder().toStdString() + "taliroscane"), SANE_STATUS_GOOD);
         session.start();
         loop.exec();
         session.wait();
