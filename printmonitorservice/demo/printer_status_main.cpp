@@ -49,8 +49,8 @@ void ShowPrinter(const QString& root, const stPrinterInfo& printer)
     std::printf("  toner:    %.2f%%\n", static_cast<double>(state.dwRemainingToner) / 100.0);
     std::printf("  errors:   %s\n", qUtf8Printable(Conditions(state.listError)));
     std::printf("  warnings: %s\n", qUtf8Printable(Conditions(state.listWarning)));
-    std::printf("  printer:  %s %s, serial %s, firmware %s\n", qUtf8Printable(state.strVenderName),
-                qUtf8Printable(state.strProductName), qUtf8Printable(state.strPrinterSerialNumber),
+    std::printf("  printer:  %s (vendor %s), serial %s, firmware %s\n", qUtf8Printable(state.strProductName),
+                qUtf8Printable(state.strVenderName), qUtf8Printable(state.strPrinterSerialNumber),
                 qUtf8Printable(state.strFWVersion));
 }
 
@@ -68,8 +68,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "printerstatus: no %s\n", qUtf8Printable(list.fileName()));
         return 1;
     }
-    std::printf("== %s\n%s\n", qUtf8Printable(list.fileName()), list.readAll().constData());
-    std::printf("== printers and their polled status\n");
+    std::printf("-- %s\n%s\n", qUtf8Printable(list.fileName()), list.readAll().constData());
+    std::printf("-- printers and their polled status\n");
     for (const stPrinterInfo& printer : GetPrinterInfo(root))
         ShowPrinter(root, printer);
     return 0;

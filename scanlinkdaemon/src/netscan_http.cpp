@@ -164,6 +164,8 @@ std::vector<uint8_t> attributeQuery(int32_t type)
     const AttributeName& name = kAttributeNames[type];
     const int length =
         std::snprintf(nullptr, 0, kAttributeQueryFormat, name.requestID, name.objName, name.attribName);
+    if (length < 0)
+        return {};
     std::vector<uint8_t> query(kAttributeLengthSize + static_cast<size_t>(length) + 1);
     std::snprintf(reinterpret_cast<char*>(query.data() + kAttributeLengthSize), query.size() - kAttributeLengthSize,
                   kAttributeQueryFormat, name.requestID, name.objName, name.attribName);

@@ -2,13 +2,14 @@
 // install root's scan/tmp/, the way the scanning window does, and prints each
 // page file it got and the result of the job. With --out, each page is also
 // kept in that folder as the raw file and as a PNG picture, and the scan
-// session's own trace lines go to session-trace.log there instead of the
+// session's own trace lines go to trace.log there instead of the
 // terminal.
 //
 // Usage: scanjob [--flatbed] [--resolution <dpi>] [--out <folder>]
 
 #include "VuroScanSDK.h"
 #include "a4_colour_request.h"
+#include "demo_report.h"
 #include "demo_request.h"
 
 #include <taliro/install_root.h>
@@ -21,25 +22,11 @@
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 using Request = DemoRequest;
-
-// Our own lines go to the terminal; the session's trace lines, written to
-// standard output and error, go to `trace`.
-std::FILE *reportAndSendTraceTo(const QString &trace)
-{
-    std::fflush(stdout);
-    std::FILE *report = fdopen(dup(fileno(stdout)), "w");
-    const QByteArray path = QFile::encodeName(trace);
-    if (!report || !std::freopen(path.constData(), "w", stdout) || dup2(fileno(stdout), fileno(stderr)) < 0)
-        return nullptr;
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    return report;
-}
 
 // Copies the raw page into `folder` as page-<n>.rgb and writes it as
 // page-<n>.png beside it; the names' common start, or an empty text.
@@ -73,11 +60,10 @@ int main(int argc, char **argv)
     std::FILE *report = stdout;
     if (!request.out.isEmpty()) {
         if (!QDir().mkpath(request.out) ||
-            !(report = reportAndSendTraceTo(QDir(request.out).filePath("session-trace.log")))) {
+            !(report = reportHereTraceTo(QDir(request.out).filePath("trace.log")))) {
             std::fprintf(stderr, "scanjob: cannot write into %s\n", qPrintable(request.out));
             return 1;
         }
-        std::setvbuf(report, nullptr, _IOLBF, 0);
     }
 
     const std::string pageFolder = std::string(taliro::kInstallRoot) + "scan/tmp";

@@ -11,6 +11,5 @@ cat <<TEXT
 The .rgb files are the page files as the scan session writes them under
 ${root%/}/scan/tmp/: raw RGB24, 3 bytes a pixel in the order red,
 green, blue, rows top to bottom, no header and no padding: width x height x 3
-bytes. The .png files show the same pixels. The session's own trace lines
-are in $out/session-trace.log.
+bytes. The .png files show the same pixels.
 TEXT

@@ -8,6 +8,4 @@
 set -eu
 build=$1 root=$2 out=$3
 shift 3
-home=/opt/home/ann
-mkdir -p "$home"
-HOME=$home QT_QPA_PLATFORM=offscreen "$build/scanstudio/src/client/demo/windowdemo" --out "$out" "$@"
+QT_QPA_PLATFORM=offscreen "$build/scanstudio/src/client/demo/windowdemo" --out "$out" "$@"

@@ -6,7 +6,8 @@
 // as JPG under a name of the user's, and the text of a printed page through
 // the OCR action. A screenshot of every page and dialog, the saved files and
 // the recognised text stay in the output folder; what happened is printed,
-// with the scan log's lines and what pdfinfo and identify read from the files.
+// with the scan log's lines and what pdfinfo and identify read from the files;
+// the scan session's trace lines and Qt's warnings go to trace.log there.
 //
 // Usage: windowdemo --out <folder> [--flatbed] [--resolution <dpi>]
 // (run it on the offscreen platform or on an X server; HOME is the user's
@@ -17,6 +18,7 @@
 #include "app_startup.h"
 #include "app_stylesheet.h"
 #include "bgwidget.h"
+#include "demo_report.h"
 #include "demo_request.h"
 #include "imageview.h"
 #include "imgdetailwidget.h"
@@ -55,19 +57,20 @@ void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &messa
 // Prints each step and remembers whether every check held.
 class Road {
 public:
-    Road(MainWindow &window, const QString &out)
+    Road(MainWindow &window, const QString &out, std::FILE *report)
         : m_window(window)
         , m_ui(*window.ui)
         , m_out(out + "/")
+        , m_report(report)
     {
     }
 
-    void step(const char *what) { std::printf("\n-- %s\n", what); }
-    void say(const QString &text) { std::printf("   %s\n", qPrintable(text)); }
+    void step(const char *what) { std::fprintf(m_report, "\n-- %s\n", what); }
+    void say(const QString &text) { std::fprintf(m_report, "   %s\n", qPrintable(text)); }
     bool check(bool held, const char *what)
     {
         if (!held) {
-            std::printf("   FAILED: %s\n", what);
+            std::fprintf(m_report, "   FAILED: %s\n", what);
             m_ok = false;
         }
         return held;
@@ -154,6 +157,7 @@ public:
     const QString m_out;
 
 private:
+    std::FILE *m_report;
     bool m_ok = true;
 };
 
@@ -343,12 +347,16 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: %s --out <folder> [--flatbed] [--resolution <dpi>]\n", argv[0]);
         return 2;
     }
+    std::FILE *report = nullptr;
+    if (!QDir().mkpath(request.out) || !(report = reportHereTraceTo(QDir(request.out).filePath("trace.log")))) {
+        std::fprintf(stderr, "%s: cannot write into %s\n", argv[0], qPrintable(request.out));
+        return 1;
+    }
     QApplication app(argc, argv);
     qInstallMessageHandler(quietDebug);
     QFont font;
     GetAppFont(font);
     QApplication::setFont(font);
-    QDir().mkpath(request.out);
 
     // What PrintMonitorService publishes: the window watches its time.
     const QString root = MainWindow::defaultInstallRoot();
@@ -362,10 +370,10 @@ int main(int argc, char *argv[])
         MainWindow window;
         window.show();
         app.setStyleSheet(appStyleSheet());
-        Road road(window, QDir(request.out).absolutePath());
+        Road road(window, QDir(request.out).absolutePath(), report);
         runRoad(road, request);
         ok = road.ok();
     }
-    std::printf("\n%s\n", ok ? "the road ran to its end" : "the road did not run to its end");
+    std::fprintf(report, "\n%s\n", ok ? "the road ran to its end" : "the road did not run to its end");
     return ok ? 0 : 1;
 }

@@ -3,12 +3,14 @@
 // deskew, border removal) and prints each page's size and skew before and
 // after. Then hands a rendered text page, turned on its side, to the
 // installed text recogniser: the import turns it upright and its words come
-// back. With --out, the pages before and after are written there as PNG.
+// back. With --out, the pages before and after are written there as PNG, and
+// the scan session's trace lines and Qt's warnings go to trace.log there.
 //
 // Usage: pagedemo [--flatbed] [--resolution <dpi>] [--out <folder>]
 
 #include "VuroScanSDK.h"
 #include "a4_colour_request.h"
+#include "demo_report.h"
 #include "demo_request.h"
 #include "libimageprocess.h"
 #include "page_steps.h"
@@ -33,6 +35,10 @@ namespace {
 
 using Request = DemoRequest;
 
+// Where the demo's own lines go: the terminal, while the engine's trace goes
+// to the log file of --out.
+std::FILE *report = stdout;
+
 void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
     if (type != QtDebugMsg)
@@ -46,7 +52,7 @@ int scanInto(vuro::Libimageprocess &pages, const Request &request)
     std::vector<SANE_Device> devices;
     if (session.InitContext() != SANE_STATUS_GOOD || (session.GetAllDevice(devices), devices.empty())
         || session.OpenDev(devices.front()) != SANE_STATUS_GOOD) {
-        std::fprintf(stderr, "pagedemo: no scanner\n");
+        std::fprintf(report, "pagedemo: no scanner\n");
         return -1;
     }
     QEventLoop loop;
@@ -66,7 +72,7 @@ int scanInto(vuro::Libimageprocess &pages, const Request &request)
     QDir().mkpath(pages.workFolder());
     if (session.StartScan(a4ColourRequest(request.resolution, !request.flatbed), base) != SANE_STATUS_GOOD) {
         session.CancelScan();
-        std::fprintf(stderr, "pagedemo: the job did not start\n");
+        std::fprintf(report, "pagedemo: the job did not start\n");
         return -1;
     }
     session.start();
@@ -87,7 +93,7 @@ void writePng(const QString &folder, const QString &name, const QImage &image)
         return;
     const QString path = folder + "/" + name;
     if (image.save(path, "png"))
-        std::printf("  wrote %s\n", qPrintable(path));
+        std::fprintf(report, "  wrote %s\n", qPrintable(path));
 }
 
 void correctPages(vuro::Libimageprocess &pages, const QString &out)
@@ -105,7 +111,7 @@ void correctPages(vuro::Libimageprocess &pages, const QString &out)
         if (!after)
             continue;
         const QRect border = pages.getElimBorderRect(i);
-        std::printf("page %d: %dx%d, skew %d degrees -> whitened, deskewed and cut to the content at (%d, %d): "
+        std::fprintf(report, "page %d: %dx%d, skew %d degrees -> whitened, deskewed and cut to the content at (%d, %d): "
                     "%dx%d, skew %d degrees\n",
                     i, before->width(), before->height(), skewBefore, border.x(), border.y(), after->width(),
                     after->height(), -vuro::steps::measureSkew(*after));
@@ -143,10 +149,10 @@ bool recognise(vuro::Libimageprocess &pages, const QString &out)
 {
     QString version;
     if (!pages.getOCREnable(version)) {
-        std::printf("recogniser: not usable\n");
+        std::fprintf(report, "recogniser: not usable\n");
         return false;
     }
-    std::printf("recogniser: %s", qPrintable(version));
+    std::fprintf(report, "recogniser: %s", qPrintable(version));
     pages.clearList();
     pages.setDPI(200);
     pages.setQuality(100);
@@ -155,18 +161,18 @@ bool recognise(vuro::Libimageprocess &pages, const QString &out)
     const QSize scanned = turned.size();
     pages.appendImage(&turned);
     const QSize imported = pages.getImageSize(0);
-    std::printf("text page turned on its side: %dx%d, imported upright as %dx%d\n", scanned.width(),
+    std::fprintf(report, "text page turned on its side: %dx%d, imported upright as %dx%d\n", scanned.width(),
                 scanned.height(), imported.width(), imported.height());
     if (auto page = colourPage(pages, 0))
         writePng(out, "text-page-upright.png", *page);
     const QString text = pages.workFolder() + "ocr.txt";
     if (!pages.ocr(0, text, "eng+chi_sim", false)) {
-        std::printf("recognition failed\n");
+        std::fprintf(report, "recognition failed\n");
         return false;
     }
     QFile file(text);
     file.open(QIODevice::ReadOnly);
-    std::printf("recognised text:\n%s", file.readAll().constData());
+    std::fprintf(report, "recognised text:\n%s", file.readAll().constData());
     return imported.width() < imported.height();
 }
 
@@ -189,8 +195,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: pagedemo [--flatbed] [--resolution <dpi>] [--out <folder>]\n");
         return 2;
     }
-    if (!request.out.isEmpty() && !QDir().mkpath(request.out)) {
-        std::fprintf(stderr, "pagedemo: cannot create %s\n", qPrintable(request.out));
+    if (!request.out.isEmpty() &&
+        (!QDir().mkpath(request.out) || !(report = reportHereTraceTo(QDir(request.out).filePath("trace.log"))))) {
+        std::fprintf(stderr, "pagedemo: cannot write into %s\n", qPrintable(request.out));
         return 1;
     }
 
@@ -198,7 +205,7 @@ int main(int argc, char **argv)
     const int scanned = scanInto(pages, request);
     if (scanned <= 0)
         return 1;
-    std::printf("page list: %d pages scanned at %d dpi\n", scanned, request.resolution);
+    std::fprintf(report, "page list: %d pages scanned at %d dpi\n", scanned, request.resolution);
     correctPages(pages, request.out);
     return recognise(pages, request.out) ? 0 : 1;
 }

@@ -1,10 +1,13 @@
 // Saves the demo's corrected pages the way the window's Save does: as PDF,
 // as multi-page TIFF and as OFD, then once more as TIFF in the colour, gray
 // and black-and-white streams of one save. Prints each file with what
-// independent tools read from it; fails when a tool rejects a file.
+// independent tools read from it; fails when a tool rejects a file. The
+// writers' own trace lines and Qt's warnings go to trace.log in the output
+// folder.
 //
 // Usage: savedemo --pages <folder of page<n>-corrected.png> --out <folder>
 
+#include "demo_report.h"
 #include "libimageprocess.h"
 #include "resolution.h"
 
@@ -20,6 +23,10 @@
 #include <vector>
 
 namespace {
+
+// Where the demo's own lines go: the terminal, while the writers' trace goes
+// to trace.log in the output folder.
+std::FILE *report = stdout;
 
 void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
@@ -74,7 +81,7 @@ bool reportPdf(const QString &file)
     const ToolRun info = runTool("pdfinfo", {"-f", "1", "-l", "9999", file});
     const ToolRun images = runTool("pdfimages", {"-list", file});
     const QStringList pages = captures(info.output, "^Pages:\\s+(\\d+)");
-    std::printf("  pdfinfo: %s pages; page sizes %s\n", qPrintable(pages.value(0, "?")),
+    std::fprintf(report, "  pdfinfo: %s pages; page sizes %s\n", qPrintable(pages.value(0, "?")),
                 qPrintable(grouped(captures(info.output, "^Page\\s+\\d+ size:\\s+(.*)$"))));
     // Image rows: page, number, type, width, height, colour, components, bits, encoding.
     QStringList embedded;
@@ -86,8 +93,8 @@ bool reportPdf(const QString &file)
         embedded << QString("%1x%2 %3 %4-bit %5")
                         .arg(row.captured(1), row.captured(2), row.captured(3), row.captured(4), row.captured(5));
     }
-    std::printf("  pdfimages -list: %s\n", qPrintable(grouped(embedded)));
-    std::printf("  qpdf --check: %s\n", check.ok ? "no errors" : "FAILED");
+    std::fprintf(report, "  pdfimages -list: %s\n", qPrintable(grouped(embedded)));
+    std::fprintf(report, "  qpdf --check: %s\n", check.ok ? "no errors" : "FAILED");
     return check.ok && info.ok && images.ok;
 }
 
@@ -97,7 +104,7 @@ bool reportTiff(const QString &file)
     const QStringList sizes = captures(info.output, "Image Width: (\\d+ Image Length: \\d+)")
                                   .replaceInStrings(" Image Length: ", "x");
     const bool warned = info.output.contains("arning");
-    std::printf("  tiffinfo: %d pages (%s); %s; %s; %s; %s; %s\n", sizes.size(), qPrintable(grouped(sizes)),
+    std::fprintf(report, "  tiffinfo: %d pages (%s); %s; %s; %s; %s; %s\n", sizes.size(), qPrintable(grouped(sizes)),
                 qPrintable(grouped(captures(info.output, "Compression Scheme: (.*)$"))),
                 qPrintable(grouped(captures(info.output, "Photometric Interpretation: (.*)$"))),
                 qPrintable(grouped(captures(info.output, "Bits/Sample: (\\d+)")) + " bits/sample"),
@@ -116,18 +123,18 @@ bool reportOfd(const QString &file)
         captures(listing.output, "^\\s*\\d+\\s+(\\w+)\\s+\\d+\\s+-?\\d+%\\s+\\S+\\s+\\S+\\s+[0-9a-f]{8}\\s");
     const int entries = methods.size();
     const int stored = methods.count("Stored");
-    std::printf("  unzip -v: %d entries, %d stored; images %s\n", entries, stored,
+    std::fprintf(report, "  unzip -v: %d entries, %d stored; images %s\n", entries, stored,
                 qPrintable(captures(listing.output, "(Doc_0/Res/\\S+)$").join(" ")));
-    std::printf("  Document.xml: MaxUnitID %s, PhysicalBox %s\n",
+    std::fprintf(report, "  Document.xml: MaxUnitID %s, PhysicalBox %s\n",
                 qPrintable(captures(document.output, "<ofd:MaxUnitID>(.*)</ofd:MaxUnitID>").value(0)),
                 qPrintable(captures(document.output, "<ofd:PhysicalBox>(.*)</ofd:PhysicalBox>").value(0)));
-    std::printf("  unzip -t: %s\n", test.ok ? "no errors" : "FAILED");
+    std::fprintf(report, "  unzip -t: %s\n", test.ok ? "no errors" : "FAILED");
     return test.ok && entries > 0 && entries == stored;
 }
 
-bool report(const QString &file)
+bool reportFile(const QString &file)
 {
-    std::printf("%s\n", qPrintable(file));
+    std::fprintf(report, "%s\n", qPrintable(file));
     if (file.endsWith(".pdf"))
         return reportPdf(file);
     if (file.endsWith(".tif"))
@@ -150,12 +157,12 @@ bool save(vuro::Libimageprocess &pages, vuro_image_format format, const QString 
 {
     pages.setImageFormat(format);
     if (!pages.save(path)) {
-        std::printf("saving %s failed\n", qPrintable(path));
+        std::fprintf(report, "saving %s failed\n", qPrintable(path));
         return false;
     }
     bool ok = true;
     for (const QString &file : files)
-        ok = report(file) && ok;
+        ok = reportFile(file) && ok;
     return ok;
 }
 
@@ -179,9 +186,13 @@ int main(int argc, char **argv)
             out = QString::fromLocal8Bit(argv[i + 1]);
     }
     const QStringList files = pageFiles(pagesFolder);
-    if (argc != 5 || pagesFolder.isEmpty() || out.isEmpty() || files.isEmpty() || !QDir().mkpath(out)) {
+    if (argc != 5 || pagesFolder.isEmpty() || out.isEmpty() || files.isEmpty()) {
         std::fprintf(stderr, "usage: savedemo --pages <folder of page<n>-corrected.png> --out <folder>\n");
         return 2;
+    }
+    if (!QDir().mkpath(out) || !(report = reportHereTraceTo(QDir(out).filePath("trace.log")))) {
+        std::fprintf(stderr, "savedemo: cannot write into %s\n", qPrintable(out));
+        return 1;
     }
 
     // The page list takes the pages' own resolution, as it took the scan's.
@@ -189,13 +200,13 @@ int main(int argc, char **argv)
     pages.setDPI(ImageHelper::dpiX(QImage(files.first())));
     for (const QString &file : files)
         pages.appendImage(file);
-    std::printf("save: %d corrected pages at %d dpi from %s\n", pages.getImageCount(), pages.getDPI(),
+    std::fprintf(report, "save: %d corrected pages at %d dpi from %s\n", pages.getImageCount(), pages.getDPI(),
                 qPrintable(pagesFolder));
 
     bool ok = save(pages, image_pdf, out + "/scan", {out + "/scan.pdf"});
     ok = save(pages, image_tif, out + "/scan", {out + "/scan.tif"}) && ok;
     ok = save(pages, image_ofd, out + "/scan", {out + "/scan.ofd"}) && ok;
-    std::printf("one save in the colour, gray and black-and-white streams:\n");
+    std::fprintf(report, "one save in the colour, gray and black-and-white streams:\n");
     pages.setMultiColorOutColor(true);
     pages.setMultiColorOutGray(true);
     pages.setMultiColorOutMono(true);
