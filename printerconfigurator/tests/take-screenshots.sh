@@ -8,23 +8,10 @@
 # included (grab-configurator-pages).
 # Usage: take-screenshots.sh <build dir> <output folder> [<width>x<height>]
 set -eu
-[ "$#" -ge 2 ] || { echo "usage: $0 <build dir> <output folder> [WxH]" >&2; exit 2; }
-here=$(cd "$(dirname "$0")" && pwd)
-tools=$(cd "$here/../../tools" && pwd)
-build=$(cd "$1" && pwd)
-mkdir -p "$2"
-out=$(cd "$2" && pwd)
-size=${3:-1280x800}
-
-if [ "${TAKE_SCREENSHOTS_INSIDE:-}" != 1 ]; then
-    root=$(sed -n 's/^TALIRO_INSTALL_ROOT:[A-Z]*=//p' "$build/CMakeCache.txt")
-    exec env TAKE_SCREENSHOTS_INSIDE=1 ROOT="$root" "$tools/private-ns.sh" "$tools/with-install.sh" "$build" "$root" \
-        xvfb-run -a -s "-screen 0 ${size}x24" sh "$0" "$build" "$out" "$size"
-fi
-
-HOME=$(mktemp -d)
+tools=$(cd "$(dirname "$0")/../../tools" && pwd)
+. "$tools/screenshots-under-xvfb.sh"
 # The sanitizer build keeps quiet about the caches fontconfig and dbus keep.
-export HOME QT_XCB_GL_INTEGRATION=none QT_QPA_PLATFORM=xcb LSAN_OPTIONS="suppressions=$tools/lsan.supp"
+export QT_QPA_PLATFORM=xcb LSAN_OPTIONS="suppressions=$tools/lsan.supp"
 "$build/printerassistant/tests/write-sample-files" "$ROOT"
 "$build/printerconfigurator/tests/grab-configurator-pages" "$ROOT" "$out"
 
