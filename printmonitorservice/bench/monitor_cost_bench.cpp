@@ -205,7 +205,7 @@ std::string Text(const Bytes& bytes)
     return std::string(bytes.begin(), bytes.end());
 }
 
-int RunCase(const CaseSpec& spec, int minutes, const std::string& resultPath)
+int RunCase(const CaseSpec& benchCase, int minutes, const std::string& resultPath)
 {
     std::ofstream result(resultPath);
     auto fail = [&result](const std::string& why) {
@@ -215,13 +215,13 @@ int RunCase(const CaseSpec& spec, int minutes, const std::string& resultPath)
     if (getpid() != 1)
         return fail("not the first process of its own PID namespace");
     testsupport::TempFolder work;
-    const std::string queue = spec.usb ? "Q1" : "N1";
+    const std::string queue = benchCase.usb ? "Q1" : "N1";
     const Bytes reply = ReadyReply();
     std::string expectedStatus = Text(reply);
 
     std::unique_ptr<usb_testing::UmockdevPrinter> usb;
     std::unique_ptr<testbed::SimPrinter> printer;
-    if (spec.usb) {
+    if (benchCase.usb) {
         usb = std::make_unique<usb_testing::UmockdevPrinter>();
         if (!usb->active())
             return fail("the USB case runs under umockdev-wrapper");
@@ -242,7 +242,7 @@ int RunCase(const CaseSpec& spec, int minutes, const std::string& resultPath)
         if (!testbed::addCupsQueue(queue, "socket://127.0.0.2:9100", "Taliro TX 560PDN"))
             return fail("lpadmin refused the queue");
     }
-    if (spec.printing) {
+    if (benchCase.printing) {
         work.write("job.txt", "page\n");
         if (testbed::printHeldJob(queue, work.file("job.txt")) <= 0)
             return fail("the job was not held printing");
@@ -366,10 +366,10 @@ struct Implied {
     std::string derivation;
 };
 
-Implied ImpliedFigures(const CaseSpec& spec, double lpstatMs)
+Implied ImpliedFigures(const CaseSpec& benchCase, double lpstatMs)
 {
     char text[512];
-    if (spec.usb) {
+    if (benchCase.usb) {
         // A cycle: one USB request, then ten job checks of an empty listing,
         // each eleven runs with ten waits of 1 s, then a tenth of 1500 ms.
         const double runs = kJobChecks * kEmptyListingRuns;
@@ -382,7 +382,7 @@ Implied ImpliedFigures(const CaseSpec& spec, double lpstatMs)
                       runs * 60000 / cycleWithLpstat, lpstatMs);
         return {runs * 60000 / 100000, runs * 60000 / cycleWithLpstat, 60000 / cycleWithLpstat, text};
     }
-    if (!spec.printing) {
+    if (!benchCase.printing) {
         std::snprintf(text, sizeof text,
                       "one lpstat -p per %.0f ms wait: %.0f a minute, %.1f with lpstat's %.1f ms a run; "
                       "no printer query while CUPS shows it idle",
@@ -415,17 +415,17 @@ int RunAll(int minutes)
     std::printf("PrintMonitorService, %d minutes per case, the three cases side by side (%s)\n", minutes,
                 BENCH_BUILD_DIR);
     std::fflush(stdout);
-    for (const CaseSpec& spec : kCases) {
+    for (const CaseSpec& benchCase : kCases) {
         std::vector<std::string> argv = {"/bin/sh", TALIRO_TOOLS_DIR "/private-ns.sh",
                                          "/bin/sh", TALIRO_TOOLS_DIR "/with-install.sh",
                                          BENCH_BUILD_DIR, kRoot,
                                          "/bin/sh", TESTBED_CUPS_SCRIPT,
                                          "run", "--seconds", std::to_string(minutes * 60 + 300),
                                          "unshare", "--pid", "--fork", "--mount-proc"};
-        if (spec.usb)
+        if (benchCase.usb)
             argv.push_back(TESTBED_UMOCKDEV_RUN);
-        argv.insert(argv.end(), {self, "--case", spec.name, "--minutes", std::to_string(minutes), "--result",
-                                 results.file(spec.name)});
+        argv.insert(argv.end(), {self, "--case", benchCase.name, "--minutes", std::to_string(minutes), "--result",
+                                 results.file(benchCase.name)});
         runs.push_back(std::make_unique<testbed::ChildProcess>(argv));
     }
     bool checked = true;
@@ -438,19 +438,19 @@ int RunAll(int minutes)
     std::printf("%-28s %10s %10s %10s %9s %9s %8s %8s %8s %8s %8s\n", "", "measured", "w/ lpstat", "intervals",
                 "measured", "", "s/min", "s/min", "KiB", "KiB", "KiB");
     std::vector<std::string> notes;
-    for (const CaseSpec& spec : kCases) {
-        auto values = ReadResult(results.file(spec.name));
-        const Implied implied = ImpliedFigures(spec, Number(values, "lpstat_mean_ms"));
+    for (const CaseSpec& benchCase : kCases) {
+        auto values = ReadResult(results.file(benchCase.name));
+        const Implied implied = ImpliedFigures(benchCase, Number(values, "lpstat_mean_ms"));
         const double processes = Number(values, "processes_per_min");
         const double growth = Number(values, "rss_last_kib") - Number(values, "rss_first_kib");
-        std::printf("%-28s %10.1f %10.1f %10.1f %9.1f %9.1f %8.3f %8.3f %8.0f %8.0f %8.0f\n", spec.title, processes,
+        std::printf("%-28s %10.1f %10.1f %10.1f %9.1f %9.1f %8.3f %8.3f %8.0f %8.0f %8.0f\n", benchCase.title, processes,
                     implied.withLpstat, implied.bound, Number(values, "queries_per_min"), implied.queries,
                     Number(values, "service_cpu_s_per_min"), Number(values, "children_cpu_s_per_min"),
                     Number(values, "rss_first_kib"), Number(values, "rss_last_kib"), growth);
         const bool processGoal = processes <= implied.bound;
         const bool memoryGoal = growth < 1024;
         goals = goals && processGoal && memoryGoal;
-        notes.push_back(std::string(spec.title) + ":\n    implied: " + implied.derivation +
+        notes.push_back(std::string(benchCase.title) + ":\n    implied: " + implied.derivation +
                         "\n    processes started (accounted): " + values["processes_by_name"] +
                         " from minute 1 to the end (" + values["window_minutes"] + " min); in each minute: " +
                         values["processes_each_minute"] + "\n    children seen running (a child bears its thread's name until its exec): " +
@@ -492,9 +492,9 @@ int main(int argc, char* argv[])
     }
     if (caseName.empty())
         return RunAll(minutes);
-    for (const CaseSpec& spec : kCases)
-        if (caseName == spec.name)
-            return RunCase(spec, minutes, resultPath);
+    for (const CaseSpec& benchCase : kCases)
+        if (caseName == benchCase.name)
+            return RunCase(benchCase, minutes, resultPath);
     std::fprintf(stderr, "unknown case %s\n", caseName.c_str());
     return 2;
 }
