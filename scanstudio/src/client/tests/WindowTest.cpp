@@ -305,6 +305,16 @@ TEST_F(WindowFixture, ScanLogRecordFromTheWindow)
     QTextCodec::setCodecForLocale(oldCodec);
 }
 
+// The device poll looks at the printer list at once when the window starts,
+// then every 5 s: a change is seen within about 6 s.
+TEST_F(WindowFixture, ThePollRunsAtOnceThenEveryFiveSeconds)
+{
+    auto window = makeWindow();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->pollThread->isRunning(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->pollTimer->interval() == 5000; }, 4000));
+}
+
 // Threads are stopped in order: no "QThread: Destroyed while thread is
 // still running", no timer stopped from another thread, the scan cancelled
 // and its thread ended before the session goes.
