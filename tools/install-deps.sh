@@ -17,6 +17,7 @@ umockdev libumockdev-dev
 xvfb xauth x11-apps imagemagick trayer xdotool
 qttranslations5-l10n fonts-droid-fallback fonts-dejavu-core python3-fonttools
 tesseract-ocr tesseract-ocr-osd tesseract-ocr-eng tesseract-ocr-chi-sim fonts-wqy-microhei
+fonts-wqy-zenhei fonts-crosextra-caladea
 "
 
 missing=""
