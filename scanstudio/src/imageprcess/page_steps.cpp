@@ -88,10 +88,10 @@ void turnPage(QImage &page, int degrees)
     const int boxWidth = swapped ? page.height() : page.width();
     const int boxHeight = swapped ? page.width() : page.height();
     QImage turned = page.transformed(QTransform().rotate(c), Qt::FastTransformation);
-    const int x = (turned.width() - boxWidth) / 2;
-    const int y = (turned.height() - boxHeight) / 2;
-    if (x != 0 || y != 0)
-        turned = turned.copy(x, y, boxWidth, boxHeight);
+    // The turned page's bounds may be a pixel larger than the box even where
+    // the centring offset rounds to 0.
+    if (turned.size() != QSize(boxWidth, boxHeight))
+        turned = turned.copy((turned.width() - boxWidth) / 2, (turned.height() - boxHeight) / 2, boxWidth, boxHeight);
     whitenTransparent(turned);
     turned.setDotsPerMeterX(page.dotsPerMeterX());
     turned.setDotsPerMeterY(page.dotsPerMeterY());
