@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -100,7 +101,11 @@ void turnPage(QImage &page, int degrees)
 
 void removeSpeckles(QImage &page, int size)
 {
-    const QRect content = ImageHelper::Image_DetectMaxRect(&page, true);
+    removeSpecklesOutside(page, size, ImageHelper::Image_DetectMaxRect(&page, true));
+}
+
+void removeSpecklesOutside(QImage &page, int size, const QRect &content)
+{
     const int e = std::max(1, (ImageHelper::dpiX(page) * size) / 127);
     const int width = page.width();
     const int height = page.height();
@@ -127,8 +132,9 @@ void removeSpeckles(QImage &page, int size)
 
     const int left = e * (content.left() / e);
     const int top = e * (content.top() / e);
-    const int right = e * ((content.right() + e - 1) / e) - 1;
-    const int bottom = e * ((content.bottom() + e - 1) / e) - 1;
+    // To the end of the block that holds the edge, within the page.
+    const int right = std::min(width - 1, e * (content.right() / e + 1) - 1);
+    const int bottom = std::min(height - 1, e * (content.bottom() / e + 1) - 1);
     const int darkSide = (8 * e) / 10;
     std::vector<bool> clear(black.size(), false);
     for (int r = 0; r < rows; ++r) {

@@ -28,4 +28,8 @@ void turnPage(QImage &page, int degrees);
 // dark.
 void removeSpeckles(QImage &page, int size);
 
+// The same with the content rectangle given: every block that holds a pixel
+// of `content` is kept.
+void removeSpecklesOutside(QImage &page, int size, const QRect &content);
+
 } // namespace vuro::steps

@@ -39,4 +39,58 @@ TEST(TurnPage, ComesOutAtItsBoxAtAnyAngle)
     }
 }
 
+// A white page with a one-pixel outline round `content` and a lone speck
+// far outside it.
+QImage outlinedPage(const QRect &content, int dpi, const QPoint &speck)
+{
+    QImage page = TestPages::blank(content.right() + 40, content.bottom() + 40, dpi);
+    for (int x = content.left(); x <= content.right(); ++x) {
+        page.setPixel(x, content.top(), qRgb(0, 0, 0));
+        page.setPixel(x, content.bottom(), qRgb(0, 0, 0));
+    }
+    for (int y = content.top(); y <= content.bottom(); ++y) {
+        page.setPixel(content.left(), y, qRgb(0, 0, 0));
+        page.setPixel(content.right(), y, qRgb(0, 0, 0));
+    }
+    page.setPixel(speck, qRgb(0, 0, 0));
+    return page;
+}
+
+int changedPixels(const QImage &before, const QImage &after, const QRect &rect)
+{
+    int changed = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            changed += before.pixel(x, y) != after.pixel(x, y);
+    return changed;
+}
+
+TEST(RemoveSpeckles, ContentEndingAtABlockEdgeIsKept)
+{
+    struct Blocks
+    {
+        int dpi;
+        int size;
+        int side;  // (dpi x size) / 127
+    };
+    const Blocks blockSizes[] = {{254, 5, 10}, {300, 3, 7}, {254, 3, 6}};
+    for (const Blocks &b : blockSizes) {
+        for (int k : {5, 6}) {
+            for (int offset : {-1, 0, 1}) {
+                const int edge = k * b.side + offset;
+                for (const QRect &content : {QRect(QPoint(b.side + 2, b.side + 3), QPoint(edge, 3 * b.side + 2)),
+                                             QRect(QPoint(b.side + 2, b.side + 3), QPoint(3 * b.side + 2, edge))}) {
+                    const QPoint speck(content.right() + 25, 3);
+                    const QImage before = outlinedPage(content, b.dpi, speck);
+                    QImage after = before.copy();
+                    steps::removeSpecklesOutside(after, b.size, content);
+                    EXPECT_EQ(changedPixels(before, after, content), 0)
+                        << "blocks of " << b.side << ", content to " << content.right() << "," << content.bottom();
+                    EXPECT_EQ(after.pixel(speck), qRgb(255, 255, 255)) << "blocks of " << b.side;
+                }
+            }
+        }
+    }
+}
+
 } // namespace
