@@ -28,9 +28,9 @@ std::vector<unsigned char> packedGray(const QImage &page)
 {
     const int width = page.width();
     std::vector<unsigned char> gray(static_cast<std::size_t>(width) * static_cast<std::size_t>(page.height()));
-    forRowBands(page, [&](int begin, int end) {
+    forRowBands(page, [&](int begin, int end, const PageRows<const uchar> &rows) {
         for (int y = begin; y < end; ++y) {
-            const QRgb *line = reinterpret_cast<const QRgb *>(page.constScanLine(y));
+            const QRgb *line = reinterpret_cast<const QRgb *>(rows.row(y));
             unsigned char *out = gray.data() + static_cast<std::size_t>(y) * width;
             for (int x = 0; x < width; ++x)
                 out[x] = ImageHelper::grayOf(line[x]);
@@ -42,9 +42,9 @@ std::vector<unsigned char> packedGray(const QImage &page)
 void whitenTransparent(QImage &page)
 {
     const int width = page.width();
-    forRowBands(page, [&](int begin, int end) {
+    forRowBandsWriting(page, [&](int begin, int end, const PageRows<uchar> &rows) {
         for (int y = begin; y < end; ++y) {
-            QRgb *line = reinterpret_cast<QRgb *>(page.scanLine(y));
+            QRgb *line = reinterpret_cast<QRgb *>(rows.row(y));
             for (int x = 0; x < width; ++x) {
                 if (qAlpha(line[x]) == 0)
                     line[x] = kOpaqueWhite;
@@ -148,9 +148,9 @@ void removeSpecklesOutside(QImage &page, int size, const QRect &content)
         }
     }
 
-    forRowBands(page, [&](int begin, int end) {
+    forRowBandsWriting(page, [&](int begin, int end, const PageRows<uchar> &rows) {
         for (int y = begin; y < end; ++y) {
-            QRgb *line = reinterpret_cast<QRgb *>(page.scanLine(y));
+            QRgb *line = reinterpret_cast<QRgb *>(rows.row(y));
             const std::size_t rowIndex = static_cast<std::size_t>(y / e) * columns;
             for (int x = 0; x < width; ++x) {
                 if (clear[rowIndex + x / e])

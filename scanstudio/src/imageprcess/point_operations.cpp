@@ -28,9 +28,9 @@ constexpr int kRed = 2;
 void applyTables(QImage &image, int bytesPerPixel, const Table &red, const Table &green, const Table &blue)
 {
     const int width = image.width();
-    forRowBands(image, [&](int begin, int end) {
+    forRowBandsWriting(image, [&](int begin, int end, const PageRows<uchar> &rows) {
         for (int y = begin; y < end; ++y) {
-            uchar *p = image.scanLine(y);
+            uchar *p = rows.row(y);
             for (int x = 0; x < width; ++x, p += bytesPerPixel) {
                 p[kBlue] = blue[p[kBlue]];
                 p[kGreen] = green[p[kGreen]];
@@ -101,9 +101,9 @@ void ScanImage::handleGray(QImage *image, GrayType type, double redWeight, doubl
     const int r = bpp == 3 ? 0 : kRed;
     const int b = bpp == 3 ? 2 : kBlue;
     const int width = image->width();
-    forRowBands(*image, [&](int begin, int end) {
+    forRowBandsWriting(*image, [&](int begin, int end, const PageRows<uchar> &rows) {
         for (int y = begin; y < end; ++y) {
-            uchar *p = image->scanLine(y);
+            uchar *p = rows.row(y);
             for (int x = 0; x < width; ++x, p += bpp) {
                 int gray;
                 if (type == GrayMax)
@@ -132,9 +132,9 @@ void ScanImage::handleMono(QImage *image, int gate)
     // Every channel of a gray pixel holds its value; blue decides.
     const int b = bpp == 3 ? 2 : kBlue;
     const int width = image->width();
-    forRowBands(*image, [&](int begin, int end) {
+    forRowBandsWriting(*image, [&](int begin, int end, const PageRows<uchar> &rows) {
         for (int y = begin; y < end; ++y) {
-            uchar *p = image->scanLine(y);
+            uchar *p = rows.row(y);
             for (int x = 0; x < width; ++x, p += bpp) {
                 const uchar value = p[b] > gate ? 255 : 0;
                 p[0] = p[1] = p[2] = value;
@@ -186,10 +186,10 @@ void ScanImage::handleContractAndBrightness(QImage *image, int contrast, int bri
     std::uint64_t sums[3] = {0, 0, 0};
     std::mutex sumLock;
     const int width = image->width();
-    forRowBands(*image, [&](int begin, int end) {
+    forRowBands(*image, [&](int begin, int end, const PageRows<const uchar> &rows) {
         std::uint64_t band[3] = {0, 0, 0};
         for (int y = begin; y < end; ++y) {
-            const uchar *p = image->constScanLine(y);
+            const uchar *p = rows.row(y);
             for (int x = 0; x < width; ++x, p += bpp) {
                 band[0] += p[0];
                 band[1] += p[1];
