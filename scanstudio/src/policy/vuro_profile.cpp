@@ -1,8 +1,8 @@
 #include "vuro_profile.h"
 
-#include "atomic_file.h"
 #include "json_lenient.h"
 #include "profile_text.h"
+#include "shared_file_io.h"
 #include "utils.h"
 
 #include <taliro/install_root.h>
@@ -115,7 +115,7 @@ bool profile::save(const char* path) const
     if (text.size() > profile_text::kMaxFileSize)
         return false;
     helper::create_directory(folder);
-    return replace_file(file, text);
+    return helper::replace_file(file, text, helper::Durability::synced);
 }
 
 Json::Value profile::to_value() const

@@ -1,4 +1,4 @@
-#include "atomic_file.h"
+#include "shared_file_io.h"
 
 #include "utils.h"
 
@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <random>
 
-namespace vuro {
+namespace helper {
 
 namespace {
 
@@ -47,19 +47,20 @@ mode_t current_umask()
 
 }  // namespace
 
-bool replace_file(const std::string& path, const std::string& content)
+bool replace_file(const std::string& path, std::string_view content, Durability durability)
 {
+    // The mode of a file, not of a link's target.
     struct stat old_file{};
-    bool had_old = stat(path.c_str(), &old_file) == 0 && S_ISREG(old_file.st_mode);
+    bool had_old = lstat(path.c_str(), &old_file) == 0 && S_ISREG(old_file.st_mode);
 
     std::string temporary;
     int fd = create_temporary(path, temporary);
     if (fd < 0)
         return false;
-    bool ok = helper::write_all(fd, content.data(), content.size());
+    bool ok = write_all(fd, content.data(), content.size());
     if (ok)
         ok = fchmod(fd, had_old ? old_file.st_mode & 07777 : 0666 & ~current_umask()) == 0;
-    if (ok)
+    if (ok && durability == Durability::synced)
         ok = fsync(fd) == 0;
     if (close(fd) != 0)
         ok = false;
@@ -70,4 +71,17 @@ bool replace_file(const std::string& path, const std::string& content)
     return ok;
 }
 
-}  // namespace vuro
+int open_regular_file(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat info{};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace helper
