@@ -3,8 +3,8 @@
 
 #include "libimageprocess.h"
 
-#include "file_routines.h"
 #include "ofd.h"
+#include "work_files.h"
 #include "writer_files.h"
 
 #include <QDebug>
@@ -35,16 +35,6 @@ struct OfdDocument {
     ~OfdDocument() { ofd::destory_context(context); }
 };
 
-// A folder of work images of one save, removed with its owner.
-struct WorkImages {
-    std::string folder;
-    ~WorkImages()
-    {
-        if (!folder.empty())
-            helper::remove_directory_tree(folder);
-    }
-};
-
 } // namespace
 
 bool Libimageprocess::saveImagesToOFD(const QString &path, int quality, vuro_color_format format)
@@ -67,17 +57,15 @@ bool Libimageprocess::saveImagesToOFD(const QString &path, int quality, vuro_col
     // Work images go to a private folder of this save, so that no two saves
     // share them and nothing planted in the work folder is written through.
     // It is removed after the document's context.
-    WorkImages images{helper::create_private_directory(work, "ofd")};
+    work_files::PrivateFolder images(workFolder(), "ofd");
     OfdProgress progress;
     OfdDocument document{ofd::init_context(&info, &progress, work.c_str())};
-    bool ok = !images.folder.empty();
+    bool ok = images.made();
     for (int i = 0; i < count && ok; ++i) {
-        char name[256];
-        std::snprintf(name, sizeof name, "ofd%d.jpg", i);
-        const std::string imageFile = helper::combine_path_file(images.folder, name);
+        const QString imageFile = images.file(QString("ofd%1.jpg").arg(i));
         std::unique_ptr<QImage> image(getSaveImage(i, format));
-        ok = image && image->save(QFile::decodeName(imageFile.c_str()), "jpg", quality) &&
-             ofd::add_jpeg_image(document.context, imageFile.c_str()) == 0;
+        ok = image && image->save(imageFile, "jpg", quality) &&
+             ofd::add_jpeg_image(document.context, QFile::encodeName(imageFile).constData()) == 0;
         endImage(image.release());
     }
     ok = ok && ofd::create_document(document.context, QFile::encodeName(file).constData()) == 0;

@@ -4,13 +4,12 @@
 #include "libimageprocess.h"
 
 #include "scanimage.h"
+#include "work_files.h"
 
 #include <QDebug>
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QSaveFile>
-#include <QTemporaryFile>
 #include <QTransform>
 
 #include <cstdlib>
@@ -23,53 +22,37 @@ constexpr int kOcrImageQuality = 100;
 constexpr int kOrientationImageQuality = 50;
 constexpr qint64 kOsdLineSize = 1024;
 
-// The work files of one recogniser run, removed when it ends: captures of
-// standard output and error, the page image, and the output base (with the
-// ".txt" or ".osd" file the recogniser makes from it).
+// The work files of one recogniser run, in a folder of the run's own that
+// goes when it ends: captures of standard output and error, the page image,
+// and the output base (with the ".txt" or ".osd" file the recogniser makes
+// from it).
 class RunFiles
 {
 public:
-    explicit RunFiles(const QString &folder)
-        : m_output(folder + "ocrXXXXXX"), m_error(folder + "ocrXXXXXX"), m_image(folder + "ocrXXXXXX"),
-          m_base(folder + "ocrXXXXXX")
-    {
-        QDir().mkpath(folder);
-        m_ok = m_output.open() && m_error.open() && m_image.open() && m_base.open();
-    }
-    ~RunFiles()
-    {
-        QFile::remove(m_base.fileName() + ".txt");
-        QFile::remove(m_base.fileName() + ".osd");
-    }
-    RunFiles(const RunFiles &) = delete;
-    RunFiles &operator=(const RunFiles &) = delete;
+    explicit RunFiles(const QString &workFolder) : m_folder(workFolder, "ocr") {}
 
-    bool ok() const { return m_ok; }
-    QString output() const { return m_output.fileName(); }
-    QString error() const { return m_error.fileName(); }
-    QString image() const { return m_image.fileName(); }
-    QString base() const { return m_base.fileName(); }
+    bool ok() const { return m_folder.made(); }
+    QString output() const { return m_folder.file("output"); }
+    QString error() const { return m_folder.file("error"); }
+    QString image() const { return m_folder.file("page"); }
+    QString base() const { return m_folder.file("text"); }
     QString text() const { return base() + ".txt"; }
     QString osd() const { return base() + ".osd"; }
 
     void logError() const
     {
-        QFile file(error());
-        if (file.open(QIODevice::ReadOnly))
+        QFile file;
+        if (work_files::openRegular(file, error()))
             qDebug("%s", file.readAll().constData());
     }
 
 private:
-    QTemporaryFile m_output;
-    QTemporaryFile m_error;
-    QTemporaryFile m_image;
-    QTemporaryFile m_base;
-    bool m_ok = false;
+    work_files::PrivateFolder m_folder;
 };
 
 bool writeWorkImage(const QImage &image, const QString &path, int quality)
 {
-    if (image.save(path, "jpg", quality))
+    if (work_files::writeJpeg(image, path, quality))
         return true;
     qDebug("save [%s] failed", qPrintable(path));
     return false;
@@ -78,8 +61,8 @@ bool writeWorkImage(const QImage &image, const QString &path, int quality)
 // Copies the recognised text into `target`, replacing or appending.
 bool copyText(const QString &text, const QString &target, bool append)
 {
-    QFile source(text);
-    if (!source.open(QIODevice::ReadOnly))
+    QFile source;
+    if (!work_files::openRegular(source, text))
         return false;
     const QByteArray content = source.readAll();
     if (append) {
@@ -93,8 +76,8 @@ bool copyText(const QString &text, const QString &target, bool append)
 // The turn of the first "Rotate:" line of an orientation report; 0 without one.
 int rotationOf(const QString &osdFile)
 {
-    QFile file(osdFile);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!work_files::openRegular(file, osdFile))
         return 0;
     int angle = 0;
     bool found = false;
@@ -116,8 +99,8 @@ bool Libimageprocess::probeRecogniser(QString &version) const
     RunFiles files(workFolder());
     if (!files.ok() || systemsh(recogniserProgram(), {"--tessdata-dir", recogniserData(), "-v"}, files.output()) != 0)
         return false;
-    QFile output(files.output());
-    if (output.open(QIODevice::ReadOnly))
+    QFile output;
+    if (work_files::openRegular(output, files.output()))
         version = QString::fromLocal8Bit(output.readLine());
     return true;
 }

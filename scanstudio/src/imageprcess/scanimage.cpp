@@ -5,6 +5,7 @@
 #include "page_steps.h"
 #include "resolution.h"
 #include "work_file_name.h"
+#include "work_files.h"
 
 #include <taliro/install_root.h>
 
@@ -31,11 +32,6 @@ constexpr int kMonoGate = 128;
 QString now()
 {
     return QDateTime::currentDateTime().toString("HH:mm:ss.zzz");
-}
-
-bool writeJpeg(const QImage &image, const QString &path, int quality)
-{
-    return !image.isNull() && image.save(path, "jpg", quality);
 }
 
 // The pipeline works on 32-bit pixels.
@@ -112,7 +108,7 @@ void ScanImage::setImage(QImage *image, unsigned dpi, int quality)
     image->setDotsPerMeterX(dpm);
     image->setDotsPerMeterY(dpm);
     handleMedianBlur(*image);
-    if (writeJpeg(*image, originalFile(), quality))
+    if (work_files::writeJpeg(*image, originalFile(), quality))
         qDebug("save image to %s ok", qPrintable(originalFile()));
     else
         qDebug("save image failed");
@@ -213,7 +209,7 @@ QImage *ScanImage::finishedImage(const QString &file, const QSize *box, vuro_col
 {
     QImage loaded;
     if (m_ownsFiles)
-        loaded.load(file, "jpg");
+        loaded = work_files::readJpeg(file);
     if (loaded.format() != QImage::Format_RGB32) {
         qDebug("image format is %d not RGB32", static_cast<int>(loaded.format()));
         return nullptr;
@@ -254,7 +250,7 @@ void ScanImage::preHandle()
     ++m_revision;
     QImage image;
     if (m_ownsFiles)
-        image.load(originalFile(), "jpg");
+        image = work_files::readJpeg(originalFile());
     if (!image.isNull())
         ensure32Bit(image);
 
@@ -270,12 +266,12 @@ void ScanImage::preHandle()
             steps::turnPage(image, getRoteAngle());
     }
 
-    if (writeJpeg(image, handleFile(), kHandleQuality))
+    if (work_files::writeJpeg(image, handleFile(), kHandleQuality))
         qDebug("save handle image to %s ok", qPrintable(handleFile()));
     else
         qDebug("save handle image failed");
     const QImage show = image.isNull() ? QImage() : image.scaledToWidth(kShowWidth, Qt::FastTransformation);
-    if (writeJpeg(show, showFile(), kShowQuality))
+    if (work_files::writeJpeg(show, showFile(), kShowQuality))
         qDebug("save show image to %s ok", qPrintable(showFile()));
     else
         qDebug("save show image failed");

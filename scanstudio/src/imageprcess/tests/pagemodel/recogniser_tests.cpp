@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,50 @@ TEST_F(RecogniserTest, ImportTurnsThePageUprightWhenAsked)
     QImage image = TestPages::blank(200, 100, 100, qRgb(255, 255, 255));
     list.appendImage(&image);
     EXPECT_EQ(list.getImageSize(0), QSize(100, 200));
+}
+
+TEST_F(RecogniserTest, EveryRunHasAPrivateFolderOfItsOwn)
+{
+    addPage();
+    recogniser.answer("text", "words\n");
+    recogniser.answer("osd", "Rotate: 0\n");
+    EXPECT_TRUE(list.ocr(0, root() + "a.txt", "chi_sim", false));
+    EXPECT_TRUE(list.saveImagesToTxt(root() + "b", 100, "chi_sim"));
+    QImage image = TestPages::blank(200, 100, 100, qRgb(255, 255, 255));
+    list.correctOrientation(&image);
+
+    const std::string log = ScriptedRecogniser::readFile(root() + "folders.log");
+    std::set<std::string> folders;
+    std::size_t runs = 0;
+    for (std::size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos; start = end + 1, ++runs) {
+        const std::string line = log.substr(start, end - start);
+        const std::size_t space = line.find(' ');
+        EXPECT_EQ(line.substr(0, space), "700") << line;
+        const std::string folder = line.substr(space + 1);
+        EXPECT_EQ(folder.rfind(workFolder().toStdString(), 0), 0u) << line;
+        EXPECT_FALSE(std::filesystem::exists(folder)) << line;
+        folders.insert(folder);
+    }
+    EXPECT_EQ(runs, 3u);
+    EXPECT_EQ(folders.size(), runs);
+    EXPECT_EQ(workFiles().size(), 3u) << "only the page's own files stay";
+}
+
+// A recogniser whose output is a pipe, or a link to another file, gave no
+// output: nothing waits on the pipe and nothing is read through the link.
+TEST_F(RecogniserTest, OutputThatIsNoFileIsNoOutput)
+{
+    addPage();
+    recogniser.answer("victim", "Rotate: 90\nnot the page's text\n");
+    for (const char *kind : {"pipe", "link"}) {
+        recogniser.answer("output.kind", kind);
+        const QString out = root() + kind + ".txt";
+        EXPECT_FALSE(list.ocr(0, out, "chi_sim", false)) << kind;
+        EXPECT_FALSE(QFile::exists(out)) << kind;
+        QImage image = TestPages::blank(200, 100, 100, qRgb(255, 255, 255));
+        list.correctOrientation(&image);
+        EXPECT_EQ(image.size(), QSize(200, 100)) << kind;
+    }
 }
 
 // A root and a save path full of what a shell would act on.
