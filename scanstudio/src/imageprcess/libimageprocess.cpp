@@ -140,6 +140,7 @@ void Libimageprocess::setDPI(int dpi)
 
 void Libimageprocess::setPaperSize(int width, int height)
 {
+    qDebug("set paper size %d %d", width, height);
     // Below 1 mm (negative sizes too) gives 1.
     m_paperWidth = std::clamp(width, 1, kMaxPaperWidth);
     m_paperHeight = std::clamp(height, 1, kMaxPaperHeight);
@@ -147,6 +148,7 @@ void Libimageprocess::setPaperSize(int width, int height)
 
 void Libimageprocess::setQuality(int quality)
 {
+    qDebug("set quality %d", quality);
     m_quality = quality >= 0 && quality <= 100 ? quality : -1;
 }
 
@@ -170,6 +172,7 @@ void Libimageprocess::setMultiColorOutMono(bool on)
 
 void Libimageprocess::setDetectOrientation(bool on)
 {
+    qDebug("set detect orientation %s", onOff(on));
     m_detectOrientation = on;
 }
 

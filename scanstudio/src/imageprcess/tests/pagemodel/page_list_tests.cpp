@@ -87,6 +87,46 @@ TEST_F(PageListTest, SettingsAreHeldToTheirRanges)
     EXPECT_EQ(list.getGammeAll(), 10);
 }
 
+QStringList g_debugLines;
+
+void recordDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg)
+        g_debugLines.append(message);
+}
+
+TEST_F(PageListTest, EverySettingLogsItsValue)
+{
+    struct Case
+    {
+        std::function<void(Libimageprocess &)> set;
+        const char *line;
+    };
+    const Case cases[] = {
+        {[](Libimageprocess &l) { l.setImageFormat(image_pdf); }, "set image format 4"},
+        {[](Libimageprocess &l) { l.setMediumType(medium_idcard); }, "set medium type 1"},
+        {[](Libimageprocess &l) { l.setColorFormat(color_gray); }, "set color format 1"},
+        {[](Libimageprocess &l) { l.setPaperUnit(unit_inch); }, "set paper unit 2"},
+        {[](Libimageprocess &l) { l.setDPI(300); }, "set dpi 300"},
+        {[](Libimageprocess &l) { l.setQuality(85); }, "set quality 85"},
+        {[](Libimageprocess &l) { l.setQuality(101); }, "set quality 101"},
+        {[](Libimageprocess &l) { l.setPaperSize(210, 297); }, "set paper size 210 297"},
+        {[](Libimageprocess &l) { l.setPaperSize(400, -3); }, "set paper size 400 -3"},
+        {[](Libimageprocess &l) { l.setDetectOrientation(true); }, "set detect orientation true"},
+        {[](Libimageprocess &l) { l.setDetectOrientation(false); }, "set detect orientation false"},
+        {[](Libimageprocess &l) { l.setMultiColorOutMono(true); }, "set multi color out mono true"},
+        {[](Libimageprocess &l) { l.setOCROut(false); }, "set OCR out false"},
+        {[](Libimageprocess &l) { l.setOCRLang("eng"); }, "set OCR lang eng"},
+    };
+    for (const Case &c : cases) {
+        g_debugLines.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(recordDebug);
+        c.set(list);
+        qInstallMessageHandler(previous);
+        EXPECT_EQ(g_debugLines, QStringList{c.line}) << c.line;
+    }
+}
+
 TEST_F(PageListTest, SelectionIsHeldToThePages)
 {
     EXPECT_EQ(list.setSelectedIndex(2), -1) << "empty list";
