@@ -165,9 +165,7 @@ int Writer::run(const char* out_file)
     root_ = helper::create_private_directory(state_.work_folder);
     if (root_.empty()) {
         fail(OFD_ERR_FOLDER, "create res directory error");
-        return state_.last_error;
-    }
-    if (make_folders()) {
+    } else if (make_folders()) {
         xml_files::build_document(document_xml_, state_);
         xml_files::build_document_res(resource_xml_, state_);
         write_pages();
@@ -180,7 +178,8 @@ int Writer::run(const char* out_file)
         }
     }
     message("cleaup tmp files", 0);
-    helper::remove_directory_tree(root_);
+    if (!root_.empty())
+        helper::remove_directory_tree(root_);
     return state_.last_error;
 }
 

@@ -135,9 +135,11 @@ TEST_F(ThreePageDocument, PackageReadsBackWithIndependentTools)
 
     const std::string unpacked = dir.file("unpacked");
     ASSERT_EQ(run({"/usr/bin/unzip", "-q", out, "-d", unpacked}), 0);
-    for (const std::string& name : expected)
-        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".xml") == 0)
+    for (const std::string& name : expected) {
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".xml") == 0) {
             EXPECT_EQ(run({"/usr/bin/xmllint", "--noout", unpacked + "/" + name}), 0) << name;
+        }
+    }
     EXPECT_EQ(testsupport::readText(unpacked + "/Doc_0/Res/image_2.jpg"), pages[0]);
     EXPECT_EQ(testsupport::readText(unpacked + "/Doc_0/Res/image_6.jpg"), pages[1]);
     EXPECT_EQ(testsupport::readText(unpacked + "/Doc_0/Res/image_10.jpg"), pages[2]);
@@ -279,11 +281,15 @@ TEST_F(ThreePageDocument, FailuresReportTheirCodeAndCleanUp)
     // A work folder that cannot be made.
     dir.write("blocked", "");
     const ofd::ofd_docinfo info = documentInfo();
-    ofd::ofd_context context = ofd::init_context(&info, nullptr, dir.file("blocked/tmp").c_str());
+    Recorder recorder;
+    ofd::ofd_context context = ofd::init_context(&info, &recorder, dir.file("blocked/tmp").c_str());
     ASSERT_EQ(ofd::add_jpeg_image(context, dir.file("page0.jpg").c_str()), 0);
     EXPECT_EQ(ofd::create_document(context, dir.file("blocked.ofd").c_str()), -8);
     ofd::destory_context(context);
     EXPECT_FALSE(fs::exists(dir.file("blocked.ofd")));
+    const std::vector<std::pair<std::string, int>> messages = {
+        {"init", 0}, {"create res directory error", -1}, {"cleaup tmp files", 0}};
+    EXPECT_EQ(recorder.messages, messages);
 }
 
 TEST(OfdDocument, NoPagesGivesMinusTwoAndNoFolder)
