@@ -3,15 +3,16 @@
 
 #include "model_table.h"
 #include "poll_failure.h"
+#include "regular_file.h"
 #include "trd_device_manage.h"
 
 #include <QDir>
-#include <QFile>
+#include <QList>
 
 namespace {
 
-// Longer lines are read in pieces; no line of a CUPS file comes near it.
-constexpr qint64 kMaxLineLength = 64 * 1024;
+// Read no further into printers.conf or a PPD; such files are far smaller.
+constexpr qint64 kMaxCupsFileBytes = 16 * 1024 * 1024;
 
 bool StartsWith(const QString& line, const char* keyword)
 {
@@ -67,15 +68,13 @@ QList<stPrinterInfo> TrdDeviceManage::GetPrinterInfo(bool checkDriver)
 {
     QList<stPrinterInfo> printers;
     const QString confPath = QDir(m_config.cupsFolder).filePath(QStringLiteral("printers.conf"));
-    QFile conf(confPath);
-    if (!conf.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        conf.setFileName(confPath + QStringLiteral(".O"));
-        if (!conf.open(QIODevice::ReadOnly | QIODevice::Text))
-            return printers;
-    }
+    QByteArray conf;
+    if (!ReadRegularFile(confPath, kMaxCupsFileBytes, conf)
+        && !ReadRegularFile(confPath + QStringLiteral(".O"), kMaxCupsFileBytes, conf))
+        return printers;
     stPrinterInfo record;
-    while (!conf.atEnd()) {
-        const QString line = QString::fromUtf8(conf.readLine(kMaxLineLength)).trimmed();
+    for (const QByteArray& bytes : conf.split('\n')) {
+        const QString line = QString::fromUtf8(bytes).trimmed();
         if (StartsWith(line, "<Printer") || StartsWith(line, "<DefaultPrinter")) {
             InitStPrinterInfo(record);
             const int blank = line.indexOf(QLatin1Char(' '));
@@ -96,11 +95,12 @@ QList<stPrinterInfo> TrdDeviceManage::GetPrinterInfo(bool checkDriver)
 
 bool TrdDeviceManage::CheckDriverMatch(const QString& queue, QString& model)
 {
-    QFile ppd(QDir(m_config.cupsFolder).filePath(QStringLiteral("ppd/") + queue + QStringLiteral(".ppd")));
-    if (!ppd.open(QIODevice::ReadOnly | QIODevice::Text))
+    const QString path = QDir(m_config.cupsFolder).filePath(QStringLiteral("ppd/") + queue + QStringLiteral(".ppd"));
+    QByteArray ppd;
+    if (!ReadRegularFile(path, kMaxCupsFileBytes, ppd))
         return false;
-    while (!ppd.atEnd()) {
-        const QString line = QString::fromUtf8(ppd.readLine(kMaxLineLength));
+    for (const QByteArray& bytes : ppd.split('\n')) {
+        const QString line = QString::fromUtf8(bytes);
         if (!StartsWith(line, "*ModelName"))
             continue;
         const QString value = ModelNameValue(line);
