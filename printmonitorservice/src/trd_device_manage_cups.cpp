@@ -3,6 +3,7 @@
 
 #include "model_table.h"
 #include "poll_failure.h"
+#include "printer_files.h"
 #include "regular_file.h"
 #include "trd_device_manage.h"
 
@@ -95,6 +96,9 @@ QList<stPrinterInfo> TrdDeviceManage::GetPrinterInfo(bool checkDriver)
 
 bool TrdDeviceManage::CheckDriverMatch(const QString& queue, QString& model)
 {
+    // A name holding "/" would lead out of ppd/; CUPS never makes one.
+    if (!printer_files::IsPlainFileName(queue))
+        return false;
     const QString path = QDir(m_config.cupsFolder).filePath(QStringLiteral("ppd/") + queue + QStringLiteral(".ppd"));
     QByteArray ppd;
     if (!ReadRegularFile(path, kMaxCupsFileBytes, ppd))

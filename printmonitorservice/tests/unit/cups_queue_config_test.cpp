@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 struct Expected {
@@ -126,6 +128,24 @@ TEST(CupsQueues, ReadsTheBackupWhenPrintersConfIsMissing)
     bed.cups.write("printers.conf", QueueBlock("N2", "socket://10.0.0.6:9100"));
     bed.writePpd("N2", "Taliro TX 560PDN");
     ExpectEntries(Found(manager), {{"N2", "Taliro TX 560PDN", 2, "10.0.0.6", "socket://10.0.0.6:9100"}});
+}
+
+TEST(CupsQueues, AQueueNameHoldingASlashHasNoPpd)
+{
+    MonitorTestBed bed;
+    bed.cups.write("printers.conf", QueueBlock("../outside/x", "socket://192.168.1.20:9100") +
+                                        QueueBlock("sub/x", "socket://192.168.1.21:9100") +
+                                        QueueBlock("N1", "socket://192.168.1.22:9100"));
+    // Supported models at the places those names would lead to.
+    std::filesystem::create_directories(bed.cups.file("outside"));
+    std::filesystem::create_directories(bed.cups.file("ppd/sub"));
+    bed.writePpd("../outside/x", "Taliro TX 560PDN");
+    bed.writePpd("sub/x", "Taliro TX 560PDN");
+    bed.writePpd("N1", "Taliro TX 560PDN");
+    TrdDeviceManage manager(bed.config());
+    ExpectEntries(Found(manager), {{"N1", "Taliro TX 560PDN", 2, "192.168.1.22", "socket://192.168.1.22:9100"}});
+    QString model;
+    EXPECT_FALSE(manager.CheckDriverMatch(QStringLiteral("../outside/x"), model));
 }
 
 }  // namespace
