@@ -48,6 +48,15 @@ void TakeDeviceUri(const QString& uri, stPrinterInfo& record)
     record.strURI = uri;
 }
 
+// The text without its last character; a character outside the Basic
+// Multilingual Plane is two UTF-16 units.
+QString WithoutLastCharacter(const QString& text)
+{
+    const int size = text.size();
+    const bool pair = size >= 2 && text.at(size - 1).isLowSurrogate() && text.at(size - 2).isHighSurrogate();
+    return text.chopped(qMin(size, pair ? 2 : 1));
+}
+
 // The value of a "*ModelName: "..."" line without its quotes; empty when the
 // line has no value.
 QString ModelNameValue(const QString& line)
@@ -80,7 +89,7 @@ QList<stPrinterInfo> TrdDeviceManage::GetPrinterInfo(bool checkDriver)
             InitStPrinterInfo(record);
             const int blank = line.indexOf(QLatin1Char(' '));
             if (blank >= 0)
-                record.strName = line.mid(blank + 1).chopped(1);
+                record.strName = WithoutLastCharacter(line.mid(blank + 1));
         } else if (StartsWith(line, "</Printer>") || StartsWith(line, "</DefaultPrinter>")) {
             if (!record.strName.isEmpty() && !record.strURI.isEmpty()
                 && (!checkDriver || CheckDriverMatch(record.strName, record.strModel)))

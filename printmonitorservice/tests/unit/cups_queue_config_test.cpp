@@ -148,4 +148,30 @@ TEST(CupsQueues, AQueueNameHoldingASlashHasNoPpd)
     EXPECT_FALSE(manager.CheckDriverMatch(QStringLiteral("../outside/x"), model));
 }
 
+TEST(CupsQueues, TheNameOfAPrinterLineLosesItsLastCharacter)
+{
+    // U+1F600, a character outside the Basic Multilingual Plane, as UTF-8.
+    const std::string wide = "\xF0\x9F\x98\x80";
+    struct Case {
+        std::string line;
+        std::string name;
+    };
+    const Case cases[] = {
+        {"<Printer ab>", "ab"},
+        {"<Printer ab" + wide + ">", "ab" + wide},
+        {"<Printer ab" + wide, "ab"},
+        {"<Printer abc", "ab"},
+    };
+    MonitorTestBed bed;
+    TrdDeviceManage manager(bed.config());
+    for (const Case& c : cases) {
+        bed.cups.write("printers.conf", c.line + "\nDeviceURI socket://10.0.0.5:9100\n</Printer>\n");
+        const QList<stPrinterInfo> found = manager.GetPrinterInfo(false);
+        ASSERT_EQ(found.size(), 1) << c.line;
+        // Compared as UTF-16: half a character would show as "?" in UTF-8.
+        const QString name = found[0].strName;
+        EXPECT_TRUE(name == QString::fromStdString(c.name)) << c.line << " gave " << name.toStdString();
+    }
+}
+
 }  // namespace
