@@ -1,9 +1,11 @@
 // The device manager's reading of the CUPS configuration: the queue blocks of
 // printers.conf and the model name in each queue's PPD.
 
+#include "cups_queue_name.h"
 #include "model_table.h"
 #include "poll_failure.h"
 #include "printer_files.h"
+#include "printer_log.h"
 #include "regular_file.h"
 #include "trd_device_manage.h"
 
@@ -91,9 +93,14 @@ QList<stPrinterInfo> TrdDeviceManage::GetPrinterInfo(bool checkDriver)
             if (blank >= 0)
                 record.strName = WithoutLastCharacter(line.mid(blank + 1));
         } else if (StartsWith(line, "</Printer>") || StartsWith(line, "</DefaultPrinter>")) {
-            if (!record.strName.isEmpty() && !record.strURI.isEmpty()
-                && (!checkDriver || CheckDriverMatch(record.strName, record.strModel)))
-                printers.append(record);
+            if (record.strName.isEmpty() || record.strURI.isEmpty()
+                || (checkDriver && !CheckDriverMatch(record.strName, record.strModel)))
+                continue;
+            if (!IsCommandSafeQueueName(record.strName)) {
+                PRINTER_LOG("queue %s left out: the CUPS commands cannot name it", qUtf8Printable(record.strName));
+                continue;
+            }
+            printers.append(record);
         } else if (StartsWith(line, "DeviceURI")) {
             const int blank = line.indexOf(QLatin1Char(' '));
             if (blank >= 0)

@@ -1,7 +1,7 @@
 // The installed service as root against a private cupsd whose queues lpadmin
 // made, the simulated network printer and the umockdev USB bed: what it
 // publishes, the status files it keeps, its job watch, a single instance, and
-// the CUPS files it leaves alone.
+// the CUPS files and queue names it leaves alone.
 
 #include "cups_queues.h"
 #include "lpstat_standin.h"
@@ -390,6 +390,36 @@ TEST_F(InstalledService, PrintersConfThatIsNoRegularFileGivesWayToItsBackup)
                   (std::vector<std::string>{"good|Taliro TX 560PDN|2|127.0.0.2|socket://127.0.0.2:9100"}))
             << c.what;
         EXPECT_TRUE(HeartbeatGoesOn()) << c.what;
+    }
+}
+
+TEST_F(InstalledService, QueuesTheCupsToolsReadAsOptionsOrSeveralQueuesAreLeftOut)
+{
+    // lpstat and cancel read "-a" as an option, lpstat reads "good,x" as the
+    // queues good and x and "all" as every queue; "good" prints meanwhile.
+    const std::vector<std::string> odd = {"-a", "all", "good,x"};
+    std::vector<std::unique_ptr<testbed::SimPrinter>> printers;
+    for (std::size_t i = 0; i <= odd.size(); ++i) {
+        printers.push_back(std::make_unique<testbed::SimPrinter>("127.0.0." + std::to_string(2 + i)));
+        ASSERT_TRUE(printers.back()->waitListening());
+        printers.back()->setReply(Reply(0x00));  // Ready
+    }
+    ASSERT_TRUE(testbed::addCupsQueue("good", "socket://127.0.0.2:9100", "Taliro TX 560PDN"));
+    for (std::size_t i = 0; i < odd.size(); ++i) {
+        const std::string uri = "socket://127.0.0." + std::to_string(3 + i) + ":9100";
+        ASSERT_TRUE(testbed::addCupsQueue(odd[i], uri, "Taliro TX 560PDN")) << odd[i];
+    }
+    work.write("job.txt", "page\n");
+    ASSERT_GT(testbed::printHeldJob("good", work.file("job.txt")), 0);
+
+    MonitorService service(work.path());
+    // A Ready printer that CUPS shows printing is asked every cycle.
+    ASSERT_TRUE(WaitFor([&] { return printers[0]->frames().size() >= 3; }, 30000));
+    EXPECT_EQ(Describe(ReadPrinterList().printers),
+              (std::vector<std::string>{"good|Taliro TX 560PDN|2|127.0.0.2|socket://127.0.0.2:9100"}));
+    for (std::size_t i = 0; i < odd.size(); ++i) {
+        EXPECT_TRUE(printers[i + 1]->frames().empty()) << odd[i];
+        EXPECT_FALSE(InstalledExists("cfg/" + odd[i] + ".dat")) << odd[i];
     }
 }
 
