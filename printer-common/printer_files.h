@@ -21,9 +21,10 @@ inline constexpr char kConnectTypeKey[] = "ConnectType";
 inline constexpr char kPortKey[] = "Port";
 inline constexpr char kUriKey[] = "URI";
 
+inline constexpr char kPrinterGroupPrefix[] = "printer_";
 inline QString PrinterGroup(int index)
 {
-    return QStringLiteral("printer_%1").arg(index);
+    return QLatin1String(kPrinterGroupPrefix) + QString::number(index);
 }
 
 inline QString PrinterListPath(const QString& installRoot)
