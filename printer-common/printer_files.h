@@ -21,9 +21,10 @@ inline constexpr char kConnectTypeKey[] = "ConnectType";
 inline constexpr char kPortKey[] = "Port";
 inline constexpr char kUriKey[] = "URI";
 
+inline constexpr char kPrinterGroupPrefix[] = "printer_";
 inline QString PrinterGroup(int index)
 {
-    return QStringLiteral("printer_%1").arg(index);
+    return QLatin1String(kPrinterGroupPrefix) + QString::number(index);
 }
 
 inline QString PrinterListPath(const QString& installRoot)
@@ -37,13 +38,19 @@ inline QString CfgFolder(const QString& installRoot)
     return QDir(installRoot).filePath(QStringLiteral("cfg/"));
 }
 
+// A name that makes no path of its own when a folder and a suffix are put
+// around it: not empty, and without "/" or a NUL.
+inline bool IsPlainFileName(const QString& name)
+{
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
 // A printer's latest raw status reply, "cfg/<queue>.dat". Empty for a queue
-// name that is no plain file name (empty, or holding "/" or a NUL), so no
-// path leads out of "cfg/".
+// name that is no plain file name, so no path leads out of "cfg/".
 inline constexpr char kStatusSnapshotSuffix[] = ".dat";
 inline QString StatusSnapshotPath(const QString& installRoot, const QString& queue)
 {
-    if (queue.isEmpty() || queue.contains(QLatin1Char('/')) || queue.contains(QChar(0)))
+    if (!IsPlainFileName(queue))
         return QString();
     return CfgFolder(installRoot) + queue + QLatin1String(kStatusSnapshotSuffix);
 }

@@ -8,6 +8,26 @@
 
 #include <algorithm>
 
+namespace {
+
+// The groups named "printer_<n>" (n a decimal index), the records the file holds.
+int PrinterGroupCount(const QSettings& settings)
+{
+    const QLatin1String prefix(printer_files::kPrinterGroupPrefix);
+    int count = 0;
+    for (const QString& group : settings.childGroups()) {
+        if (!group.startsWith(prefix))
+            continue;
+        bool isNumber = false;
+        const int index = group.mid(prefix.size()).toInt(&isNumber);
+        if (isNumber && index >= 0 && group == printer_files::PrinterGroup(index))
+            ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
 QList<stPrinterInfo> GetPrinterInfo(const QString& installRoot)
 {
     using namespace printer_files;
@@ -20,8 +40,7 @@ QList<stPrinterInfo> GetPrinterInfo(const QString& installRoot)
     QSettings settings(path, QSettings::IniFormat);
     settings.setIniCodec(kPrinterListCodec);
     const int count = settings.value(QStringLiteral("%1/%2").arg(kMainGroup, kCountKey)).toInt();
-    const int groups = settings.childGroups().size();
-    const int taken = std::min({count, groups, kMaxListedPrinters});
+    const int taken = std::min({count, PrinterGroupCount(settings), kMaxListedPrinters});
 
     for (int i = 0; i < taken; ++i) {
         stPrinterInfo info;

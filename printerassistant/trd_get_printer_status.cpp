@@ -1,5 +1,6 @@
 #include "trd_get_printer_status.h"
 
+#include "cups_queue_name.h"
 #include "printer_log.h"
 #include "printer_records.h"
 #include "util_printer_status.h"
@@ -111,6 +112,11 @@ void TrdGetPrinterStatus::CountMiss()
 void TrdGetPrinterStatus::CancelPrinterJobs(const QString& queue)
 {
     PRINTER_LOG("cancel by printer %s", queue.toLocal8Bit().constData());
+    // "cancel -a" would cancel every job of every queue.
+    if (!IsCommandSafeQueueName(queue)) {
+        PRINTER_LOG("queue %s not cancelled: cancel cannot name it", queue.toLocal8Bit().constData());
+        return;
+    }
     // The queue name is one argument of its own: no shell ever reads it.
     QProcess cancel;
     cancel.setStandardOutputFile(QProcess::nullDevice());

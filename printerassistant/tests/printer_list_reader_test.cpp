@@ -64,13 +64,21 @@ TEST(GetPrinterInfo, DamagedOrPartialFiles)
         {"Count 0", QStringLiteral("[Main]\nCount=0\n[printer_0]\nName=A\n"), {}},
         {"negative Count", QStringLiteral("[Main]\nCount=-3\n[printer_0]\nName=A\n"), {}},
         {"text Count", QStringLiteral("[Main]\nCount=two\n[printer_0]\nName=A\n"), {}},
-        {"groups beyond Count are ignored",
+        {"Count below the printer groups: groups beyond Count are ignored",
          QStringLiteral("[Main]\nCount=1\n[printer_0]\nName=A\n[printer_1]\nName=B\n"), {QStringLiteral("A")}},
-        {"Count above the groups it has: missing keys read empty",
-         QStringLiteral("[Main]\nCount=2\n[printer_0]\nName=A\n"), {QStringLiteral("A"), QString()}},
-        {"a huge Count is held to the groups the file holds",
+        {"Count equal to the printer groups",
+         QStringLiteral("[Main]\nCount=2\n[printer_0]\nName=A\n[printer_1]\nName=B\n"),
+         {QStringLiteral("A"), QStringLiteral("B")}},
+        {"Count above the printer groups adds no blank printer",
+         QStringLiteral("[Main]\nCount=3\n[printer_0]\nName=A\n"), {QStringLiteral("A")}},
+        {"Count with no printer group at all", QStringLiteral("[Main]\nCount=3\n"), {}},
+        {"other groups are no printers",
+         QStringLiteral("[Main]\nCount=3\n[printer_0]\nName=A\n[printer_x]\nName=X\n[printer_01]\nName=Z\n"
+                        "[Other]\nName=O\n"),
+         {QStringLiteral("A")}},
+        {"a huge Count is held to the printer groups the file holds",
          QStringLiteral("[Main]\nCount=2000000000\n[printer_0]\nName=A\n[printer_1]\nName=B\n"),
-         {QStringLiteral("A"), QStringLiteral("B"), QString()}},
+         {QStringLiteral("A"), QStringLiteral("B")}},
     };
     for (const Case& c : cases) {
         testsupport::TempFolder folder;

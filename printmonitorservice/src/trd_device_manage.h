@@ -27,10 +27,11 @@ public:
     void RunCycle();
 
     // The CUPS queues, in printers.conf order; with `checkDriver` only those
-    // whose PPD names a supported model.
+    // whose PPD names a supported model. A queue whose name the CUPS commands
+    // cannot take as one queue name is left out.
     QList<stPrinterInfo> GetPrinterInfo(bool checkDriver);
-    // True when the queue's PPD names a supported model; `model` is then the
-    // name as the PPD writes it.
+    // True when the queue's PPD, a regular file in ppd/, names a supported
+    // model; `model` is then the name as the PPD writes it.
     bool CheckDriverMatch(const QString& queue, QString& model);
 
     void WriteHeartbeat();

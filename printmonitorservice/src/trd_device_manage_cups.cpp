@@ -1,17 +1,21 @@
 // The device manager's reading of the CUPS configuration: the queue blocks of
 // printers.conf and the model name in each queue's PPD.
 
+#include "cups_queue_name.h"
 #include "model_table.h"
 #include "poll_failure.h"
+#include "printer_files.h"
+#include "printer_log.h"
+#include "regular_file.h"
 #include "trd_device_manage.h"
 
 #include <QDir>
-#include <QFile>
+#include <QList>
 
 namespace {
 
-// Longer lines are read in pieces; no line of a CUPS file comes near it.
-constexpr qint64 kMaxLineLength = 64 * 1024;
+// Read no further into printers.conf or a PPD; such files are far smaller.
+constexpr qint64 kMaxCupsFileBytes = 16 * 1024 * 1024;
 
 bool StartsWith(const QString& line, const char* keyword)
 {
@@ -46,6 +50,15 @@ void TakeDeviceUri(const QString& uri, stPrinterInfo& record)
     record.strURI = uri;
 }
 
+// The text without its last character; a character outside the Basic
+// Multilingual Plane is two UTF-16 units.
+QString WithoutLastCharacter(const QString& text)
+{
+    const int size = text.size();
+    const bool pair = size >= 2 && text.at(size - 1).isLowSurrogate() && text.at(size - 2).isHighSurrogate();
+    return text.chopped(qMin(size, pair ? 2 : 1));
+}
+
 // The value of a "*ModelName: "..."" line without its quotes; empty when the
 // line has no value.
 QString ModelNameValue(const QString& line)
@@ -67,24 +80,27 @@ QList<stPrinterInfo> TrdDeviceManage::GetPrinterInfo(bool checkDriver)
 {
     QList<stPrinterInfo> printers;
     const QString confPath = QDir(m_config.cupsFolder).filePath(QStringLiteral("printers.conf"));
-    QFile conf(confPath);
-    if (!conf.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        conf.setFileName(confPath + QStringLiteral(".O"));
-        if (!conf.open(QIODevice::ReadOnly | QIODevice::Text))
-            return printers;
-    }
+    QByteArray conf;
+    if (!ReadRegularFile(confPath, kMaxCupsFileBytes, conf)
+        && !ReadRegularFile(confPath + QStringLiteral(".O"), kMaxCupsFileBytes, conf))
+        return printers;
     stPrinterInfo record;
-    while (!conf.atEnd()) {
-        const QString line = QString::fromUtf8(conf.readLine(kMaxLineLength)).trimmed();
+    for (const QByteArray& bytes : conf.split('\n')) {
+        const QString line = QString::fromUtf8(bytes).trimmed();
         if (StartsWith(line, "<Printer") || StartsWith(line, "<DefaultPrinter")) {
             InitStPrinterInfo(record);
             const int blank = line.indexOf(QLatin1Char(' '));
             if (blank >= 0)
-                record.strName = line.mid(blank + 1).chopped(1);
+                record.strName = WithoutLastCharacter(line.mid(blank + 1));
         } else if (StartsWith(line, "</Printer>") || StartsWith(line, "</DefaultPrinter>")) {
-            if (!record.strName.isEmpty() && !record.strURI.isEmpty()
-                && (!checkDriver || CheckDriverMatch(record.strName, record.strModel)))
-                printers.append(record);
+            if (record.strName.isEmpty() || record.strURI.isEmpty()
+                || (checkDriver && !CheckDriverMatch(record.strName, record.strModel)))
+                continue;
+            if (!IsCommandSafeQueueName(record.strName)) {
+                PRINTER_LOG("queue %s left out: the CUPS commands cannot name it", qUtf8Printable(record.strName));
+                continue;
+            }
+            printers.append(record);
         } else if (StartsWith(line, "DeviceURI")) {
             const int blank = line.indexOf(QLatin1Char(' '));
             if (blank >= 0)
@@ -96,11 +112,15 @@ QList<stPrinterInfo> TrdDeviceManage::GetPrinterInfo(bool checkDriver)
 
 bool TrdDeviceManage::CheckDriverMatch(const QString& queue, QString& model)
 {
-    QFile ppd(QDir(m_config.cupsFolder).filePath(QStringLiteral("ppd/") + queue + QStringLiteral(".ppd")));
-    if (!ppd.open(QIODevice::ReadOnly | QIODevice::Text))
+    // A name holding "/" would lead out of ppd/; CUPS never makes one.
+    if (!printer_files::IsPlainFileName(queue))
         return false;
-    while (!ppd.atEnd()) {
-        const QString line = QString::fromUtf8(ppd.readLine(kMaxLineLength));
+    const QString path = QDir(m_config.cupsFolder).filePath(QStringLiteral("ppd/") + queue + QStringLiteral(".ppd"));
+    QByteArray ppd;
+    if (!ReadRegularFile(path, kMaxCupsFileBytes, ppd))
+        return false;
+    for (const QByteArray& bytes : ppd.split('\n')) {
+        const QString line = QString::fromUtf8(bytes);
         if (!StartsWith(line, "*ModelName"))
             continue;
         const QString value = ModelNameValue(line);

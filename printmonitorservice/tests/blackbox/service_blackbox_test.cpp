@@ -1,6 +1,7 @@
 // The installed service as root against a private cupsd whose queues lpadmin
 // made, the simulated network printer and the umockdev USB bed: what it
-// publishes, the status files it keeps, its job watch, and a single instance.
+// publishes, the status files it keeps, its job watch, a single instance, and
+// the CUPS files and queue names it leaves alone.
 
 #include "cups_queues.h"
 #include "lpstat_standin.h"
@@ -17,9 +18,13 @@
 #include <QString>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <set>
 
 namespace {
@@ -307,6 +312,114 @@ TEST_F(InstalledService, UsbJobCancelledWhilePrintingGetsOneCancelRequest)
     for (const auto& record : usb.controlRequests()) {
         EXPECT_EQ(record.requestType, 0xA1);
         EXPECT_EQ(record.length, record.request == 0x34 ? 1017 : 1024);
+    }
+}
+
+// Puts `make` in the place of the PPD that cupsd wrote for `queue`.
+bool ReplacePpd(const std::string& queue, const std::function<int(const std::string&)>& make)
+{
+    const std::string path = "/etc/cups/ppd/" + queue + ".ppd";
+    return unlink(path.c_str()) == 0 && make(path) == 0;
+}
+
+// Waits for two more heartbeats: the manager's loop goes on.
+bool HeartbeatGoesOn()
+{
+    std::string last = ReadInstalled("cfg/service.hb");
+    for (int beat = 0; beat < 2; ++beat) {
+        if (!WaitFor([&last] { return ReadInstalled("cfg/service.hb") != last; }, 15000))
+            return false;
+        last = ReadInstalled("cfg/service.hb");
+    }
+    return true;
+}
+
+TEST_F(InstalledService, PpdsThatAreNoRegularFilesLeaveOnlyTheirQueuesOut)
+{
+    // cupsd lists the queues by name: the odd ones stand before and after "good".
+    ASSERT_TRUE(testbed::addCupsQueue("good", "socket://127.0.0.2:9100", "Taliro TX 560PDN"));
+    ASSERT_TRUE(testbed::addCupsQueue("fifo", "socket://127.0.0.3:9100", "Taliro TX 560PDN"));
+    ASSERT_TRUE(testbed::addCupsQueue("folder", "socket://127.0.0.4:9100", "Taliro TX 560PDN"));
+    ASSERT_TRUE(testbed::addCupsQueue("zero", "socket://127.0.0.5:9100", "Taliro TX 560PDN"));
+    ASSERT_TRUE(testbed::addCupsQueue("linked", "socket://127.0.0.6:9100", "Taliro TX 560MDW"));
+    ASSERT_TRUE(ReplacePpd("fifo", [](const std::string& path) { return mkfifo(path.c_str(), 0644); }));
+    ASSERT_TRUE(ReplacePpd("folder", [](const std::string& path) { return mkdir(path.c_str(), 0755); }));
+    ASSERT_TRUE(ReplacePpd("zero", [](const std::string& path) { return symlink("/dev/zero", path.c_str()); }));
+    // A link to a regular PPD elsewhere is a PPD.
+    std::filesystem::copy_file("/etc/cups/ppd/linked.ppd", "/etc/cups/linked-model.ppd");
+    ASSERT_TRUE(ReplacePpd("linked", [](const std::string& path) {
+        return symlink("/etc/cups/linked-model.ppd", path.c_str());
+    }));
+    testbed::SimPrinter printer("127.0.0.2");
+    ASSERT_TRUE(printer.waitListening());
+    printer.setReply(Reply(0x02));
+    testbed::LpstatStandin lpstat;
+    lpstat.setJobOutput(testbed::jobListing("good-1", "job-printing"));
+
+    MonitorService service(work.path(), lpstat.folder());
+    ASSERT_TRUE(WaitFor([] { return ReadPrinterList().count == 2; }, 15000)) << "no printer list";
+    EXPECT_EQ(Describe(ReadPrinterList().printers),
+              (std::vector<std::string>{"good|Taliro TX 560PDN|2|127.0.0.2|socket://127.0.0.2:9100",
+                                        "linked|Taliro TX 560MDW|2|127.0.0.6|socket://127.0.0.6:9100"}));
+    EXPECT_TRUE(WaitFor([&] { return printer.frames().size() >= 2; }, 15000)) << "good is not polled";
+    EXPECT_TRUE(InstalledExists("cfg/good.dat"));
+    EXPECT_TRUE(HeartbeatGoesOn());
+}
+
+TEST_F(InstalledService, PrintersConfThatIsNoRegularFileGivesWayToItsBackup)
+{
+    ASSERT_TRUE(testbed::addCupsQueue("good", "socket://127.0.0.2:9100", "Taliro TX 560PDN"));
+    const std::string conf = "/etc/cups/printers.conf";
+    ASSERT_EQ(rename(conf.c_str(), (conf + ".O").c_str()), 0);
+    testbed::LpstatStandin lpstat;
+    lpstat.setJobOutput(testbed::jobListing("good-1", "job-printing"));
+    const struct {
+        const char* what;
+        std::function<int()> make;
+    } cases[] = {
+        {"fifo", [&] { return mkfifo(conf.c_str(), 0644); }},
+        {"link to /dev/zero", [&] { return symlink("/dev/zero", conf.c_str()); }},
+    };
+    for (const auto& c : cases) {
+        unlink(conf.c_str());
+        unlink(monitor_test::Installed("cfg/printerlist.ini").c_str());
+        ASSERT_EQ(c.make(), 0) << c.what;
+        MonitorService service(work.path(), lpstat.folder());
+        EXPECT_TRUE(WaitFor([] { return ReadPrinterList().count == 1; }, 15000)) << c.what;
+        EXPECT_EQ(Describe(ReadPrinterList().printers),
+                  (std::vector<std::string>{"good|Taliro TX 560PDN|2|127.0.0.2|socket://127.0.0.2:9100"}))
+            << c.what;
+        EXPECT_TRUE(HeartbeatGoesOn()) << c.what;
+    }
+}
+
+TEST_F(InstalledService, QueuesTheCupsToolsReadAsOptionsOrSeveralQueuesAreLeftOut)
+{
+    // lpstat and cancel read "-a" as an option, lpstat reads "good,x" as the
+    // queues good and x and "all" as every queue; "good" prints meanwhile.
+    const std::vector<std::string> odd = {"-a", "all", "good,x"};
+    std::vector<std::unique_ptr<testbed::SimPrinter>> printers;
+    for (std::size_t i = 0; i <= odd.size(); ++i) {
+        printers.push_back(std::make_unique<testbed::SimPrinter>("127.0.0." + std::to_string(2 + i)));
+        ASSERT_TRUE(printers.back()->waitListening());
+        printers.back()->setReply(Reply(0x00));  // Ready
+    }
+    ASSERT_TRUE(testbed::addCupsQueue("good", "socket://127.0.0.2:9100", "Taliro TX 560PDN"));
+    for (std::size_t i = 0; i < odd.size(); ++i) {
+        const std::string uri = "socket://127.0.0." + std::to_string(3 + i) + ":9100";
+        ASSERT_TRUE(testbed::addCupsQueue(odd[i], uri, "Taliro TX 560PDN")) << odd[i];
+    }
+    work.write("job.txt", "page\n");
+    ASSERT_GT(testbed::printHeldJob("good", work.file("job.txt")), 0);
+
+    MonitorService service(work.path());
+    // A Ready printer that CUPS shows printing is asked every cycle.
+    ASSERT_TRUE(WaitFor([&] { return printers[0]->frames().size() >= 3; }, 30000));
+    EXPECT_EQ(Describe(ReadPrinterList().printers),
+              (std::vector<std::string>{"good|Taliro TX 560PDN|2|127.0.0.2|socket://127.0.0.2:9100"}));
+    for (std::size_t i = 0; i < odd.size(); ++i) {
+        EXPECT_TRUE(printers[i + 1]->frames().empty()) << odd[i];
+        EXPECT_FALSE(InstalledExists("cfg/" + odd[i] + ".dat")) << odd[i];
     }
 }
 

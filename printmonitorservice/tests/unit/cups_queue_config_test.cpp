@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 struct Expected {
@@ -126,6 +128,50 @@ TEST(CupsQueues, ReadsTheBackupWhenPrintersConfIsMissing)
     bed.cups.write("printers.conf", QueueBlock("N2", "socket://10.0.0.6:9100"));
     bed.writePpd("N2", "Taliro TX 560PDN");
     ExpectEntries(Found(manager), {{"N2", "Taliro TX 560PDN", 2, "10.0.0.6", "socket://10.0.0.6:9100"}});
+}
+
+TEST(CupsQueues, AQueueNameHoldingASlashHasNoPpd)
+{
+    MonitorTestBed bed;
+    bed.cups.write("printers.conf", QueueBlock("../outside/x", "socket://192.168.1.20:9100") +
+                                        QueueBlock("sub/x", "socket://192.168.1.21:9100") +
+                                        QueueBlock("N1", "socket://192.168.1.22:9100"));
+    // Supported models at the places those names would lead to.
+    std::filesystem::create_directories(bed.cups.file("outside"));
+    std::filesystem::create_directories(bed.cups.file("ppd/sub"));
+    bed.writePpd("../outside/x", "Taliro TX 560PDN");
+    bed.writePpd("sub/x", "Taliro TX 560PDN");
+    bed.writePpd("N1", "Taliro TX 560PDN");
+    TrdDeviceManage manager(bed.config());
+    ExpectEntries(Found(manager), {{"N1", "Taliro TX 560PDN", 2, "192.168.1.22", "socket://192.168.1.22:9100"}});
+    QString model;
+    EXPECT_FALSE(manager.CheckDriverMatch(QStringLiteral("../outside/x"), model));
+}
+
+TEST(CupsQueues, TheNameOfAPrinterLineLosesItsLastCharacter)
+{
+    // U+1F600, a character outside the Basic Multilingual Plane, as UTF-8.
+    const std::string wide = "\xF0\x9F\x98\x80";
+    struct Case {
+        std::string line;
+        std::string name;
+    };
+    const Case cases[] = {
+        {"<Printer ab>", "ab"},
+        {"<Printer ab" + wide + ">", "ab" + wide},
+        {"<Printer ab" + wide, "ab"},
+        {"<Printer abc", "ab"},
+    };
+    MonitorTestBed bed;
+    TrdDeviceManage manager(bed.config());
+    for (const Case& c : cases) {
+        bed.cups.write("printers.conf", c.line + "\nDeviceURI socket://10.0.0.5:9100\n</Printer>\n");
+        const QList<stPrinterInfo> found = manager.GetPrinterInfo(false);
+        ASSERT_EQ(found.size(), 1) << c.line;
+        // Compared as UTF-16: half a character would show as "?" in UTF-8.
+        const QString name = found[0].strName;
+        EXPECT_TRUE(name == QString::fromStdString(c.name)) << c.line << " gave " << name.toStdString();
+    }
 }
 
 }  // namespace
