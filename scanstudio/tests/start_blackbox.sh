@@ -36,6 +36,22 @@ for name in auth scanAppLog.log taliroLogDaemon.pid; do
 done
 pass "first start: lock file and shared files"
 
+# Left alone, the shown window uses almost no CPU: under 5% of the wall time
+# over 3 s, once its start-up work is behind it.
+cpu_ticks() {  # user + system time of process $1 in clock ticks
+    sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
+}
+sleep 1
+ticks_before=$(cpu_ticks "$first")
+wall_before=$(date +%s%3N)
+sleep 3
+ticks=$(( $(cpu_ticks "$first") - ticks_before ))
+wall_ms=$(( $(date +%s%3N) - wall_before ))
+hz=$(getconf CLK_TCK)
+[ $(( ticks * 1000 * 100 )) -lt $(( 5 * wall_ms * hz )) ] ||
+    fail "idle window used $ticks ticks of $hz/s in $wall_ms ms"
+pass "idle window: $ticks CPU ticks of $hz/s in $wall_ms ms"
+
 # Second starts, by root and by another user, end at once with status 0.
 locked="file: $lock already locked"
 "$bin" >/dev/null 2>&1 || fail "second start by root: status $?"

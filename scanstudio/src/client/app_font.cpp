@@ -11,8 +11,11 @@ void chooseEmbeddedOrFallbackFont(QFont &font, const QString &resource)
     const int id = QFontDatabase::addApplicationFont(resource);
     if (id == 0) {
         const QStringList families = QFontDatabase::applicationFontFamilies(0);
-        if (!families.isEmpty())
+        if (!families.isEmpty()) {
             font.setFamily(families.first());
+            // Forms name the embedded font by the family of its file.
+            QFont::insertSubstitution(QStringLiteral("SimHei"), families.first());
+        }
         return;
     }
 

@@ -80,8 +80,11 @@ void BgWidget::setDrawzone(QSize size)
 
 void BgWidget::paintEvent(QPaintEvent *)
 {
+    // The label repaints the canvas under it whenever it changes, so it is
+    // touched only when its text does change (setText ignores the same text).
     if (m_overlay->isHidden()) {
-        m_sizeLabel->clear();
+        if (!m_sizeLabel->text().isEmpty())
+            m_sizeLabel->clear();
     } else {
         if (m_sizeChanging) {
             const QRect &frame = m_overlay->rectWithBorder.rect;

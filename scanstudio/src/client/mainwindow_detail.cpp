@@ -21,6 +21,35 @@ constexpr int kViewerThumbHeight = 112;
 // the viewer.
 constexpr int k1200DpiEntry = 6;
 
+// A page's right angle as a clockwise turn of 0, 90, 180 or 270 degrees.
+int clockwiseTurn(int rightAngle)
+{
+    return ((rightAngle % 360) + 360) % 360;
+}
+
+// The size of a page of `size` turned clockwise by `turn`.
+QSize turnedSize(const QSize &size, int turn)
+{
+    return turn == 90 || turn == 270 ? size.transposed() : size;
+}
+
+// Where `rect` of a page of `size` lies once the page is turned clockwise by
+// `turn`, as the page pipeline turns it.
+QRect turnedRect(const QRect &rect, const QSize &size, int turn)
+{
+    switch (turn) {
+    case 90:
+        return QRect(size.height() - rect.top() - rect.height(), rect.left(), rect.height(), rect.width());
+    case 180:
+        return QRect(size.width() - rect.left() - rect.width(), size.height() - rect.top() - rect.height(),
+                     rect.width(), rect.height());
+    case 270:
+        return QRect(rect.top(), size.width() - rect.left() - rect.width(), rect.height(), rect.width());
+    default:
+        return rect;
+    }
+}
+
 }  // namespace
 
 void MainWindow::on_pb_viewDetail_clicked()
@@ -108,10 +137,15 @@ void MainWindow::on_ckb_ElimBorder_stateChanged(int state)
     }
     imageprocess.setElimBorder(selectedPage, false);
 
-    const QRect border = imageprocess.getElimBorderRect(selectedPage);
-    const QSize size = imageprocess.getImageSize(selectedPage);
-    qDebug() << "ElimBorderRect" << border;
-    qDebug() << "ImageSize" << size;
+    // The border is kept on the unedited page and cut before the page is
+    // turned; the dialog shows the page turned by its right angle.
+    const QRect stored = imageprocess.getElimBorderRect(selectedPage);
+    const QSize unedited = imageprocess.getImageSize(selectedPage);
+    qDebug() << "ElimBorderRect" << stored;
+    qDebug() << "ImageSize" << unedited;
+    const int turn = clockwiseTurn(imageprocess.getRightAngle(selectedPage));
+    const QRect border = turnedRect(stored, unedited, turn);
+    const QSize size = turnedSize(unedited, turn);
     {
         AddFunctionDialog dialog(this);
         connect(&dialog, &AddFunctionDialog::addFunctionDialogSaved, this, &MainWindow::setElimBorderRect);
@@ -147,7 +181,10 @@ void MainWindow::on_ckb_ElimBorder_stateChanged(int state)
 
 void MainWindow::setElimBorderRect(QRect rect)
 {
-    imageprocess.setElimBorderRect(selectedPage, rect);
+    // From the page as the dialog showed it back to the unedited page.
+    const int turn = clockwiseTurn(imageprocess.getRightAngle(selectedPage));
+    const QSize shown = turnedSize(imageprocess.getImageSize(selectedPage), turn);
+    imageprocess.setElimBorderRect(selectedPage, turnedRect(rect, shown, (360 - turn) % 360));
     showSelectedThumbnail();
 }
 

@@ -7,6 +7,7 @@
 #include "rectwithborder.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -169,6 +170,48 @@ TEST(BgWidgetTest, PlaceholderPreviewSizeLabelAndReset)
     EXPECT_EQ(canvas.sizeLabel()->text(), QString());
     QTest::mouseDClick(&canvas, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
     EXPECT_EQ(preview.count(), 2);
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+// A paint that changes what it shows asks for the next paint: a canvas left
+// alone would repaint for ever and hold a whole core.
+TEST(BgWidgetTest, AnIdleCanvasStopsPainting)
+{
+    struct Case {
+        const char *what;
+        bool overlayShown;
+    };
+    const Case cases[] = {{"placeholder, no frame", false}, {"preview with its frame", true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        BgWidget canvas;
+        canvas.setGeometry(0, 0, 271, 390);
+        if (c.overlayShown) {
+            canvas.setPaperFrame(267, 370, 216, 297);
+            canvas.paintingWidget()->show();
+        }
+        PaintCounter paints(&canvas);
+        canvas.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&canvas));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return paints.count > 0; }, 5000));
+        QTest::qWait(1000);
+        EXPECT_LE(paints.count, 5);
+        EXPECT_EQ(canvas.sizeLabel()->text(), c.overlayShown ? QStringLiteral("216x297") : QString());
+    }
 }
 
 TEST(BgWidgetTest, PaperFrameIsKeptOnTheOverlay)

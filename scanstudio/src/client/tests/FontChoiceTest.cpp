@@ -10,6 +10,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,17 @@ TEST_F(FontChoice, EmbeddedFontWinsOverInstalledFallbacks)
     GetAppFont(font);
     EXPECT_EQ(font.family(), QStringLiteral("Droid Sans Fallback"));
     EXPECT_EQ(QFontDatabase::applicationFontFamilies(0), QStringList{QStringLiteral("Droid Sans Fallback")});
+}
+
+// The window's form names its font "SimHei", a family the embedded font
+// does not register under.
+TEST_F(FontChoice, TheFormsSimHeiIsTheEmbeddedFont)
+{
+    if (!fallbackInstalled())
+        GTEST_SKIP();
+    QFont font;
+    GetAppFont(font);
+    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("SimHei"))).family().toStdString(), "Droid Sans Fallback");
 }
 
 TEST_F(FontChoice, EmbeddedFontNotFirstGivesTheFirstExactFallback)

@@ -22,6 +22,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
 namespace {
 
 class ResultView : public ResultFixture {
@@ -399,6 +403,137 @@ TEST_F(ResultView, BorderDialogStartsOnTheStoredBorderAndItsOutcomeReachesThePag
         EXPECT_FALSE(ui.ckb_ElimBorder->isChecked());
         EXPECT_FALSE(pages.getElimBorder(0));
         expectTilesFresh(*window);
+    }
+}
+
+// A page whose colours tell where a pixel lies: red grows across, green
+// down, and blue alternates in squares of 32 pixels.
+void addGradientPage(MainWindow &window, QSize size)
+{
+    std::vector<unsigned char> page(static_cast<std::size_t>(size.width() * size.height() * 3));
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            unsigned char *pixel = &page[static_cast<std::size_t>((y * size.width() + x) * 3)];
+            pixel[0] = static_cast<unsigned char>(x * 255 / size.width());
+            pixel[1] = static_cast<unsigned char>(y * 255 / size.height());
+            pixel[2] = ((x / 32 + y / 32) % 2) != 0 ? 200 : 40;
+        }
+    }
+    window.imageprocess.appendRGBDataImage(page.data(), size.width(), size.height());
+}
+
+// The mean difference of two images of one size, over all channels.
+double meanDifference(const QImage &a, const QImage &b)
+{
+    const QImage left = a.convertToFormat(QImage::Format_RGB32);
+    const QImage right = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int y = 0; y < left.height(); ++y) {
+        for (int x = 0; x < left.width(); ++x) {
+            const QRgb p = left.pixel(x, y);
+            const QRgb q = right.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * left.width() * left.height());
+}
+
+struct TurnCase {
+    const char *what;
+    QSize page;  // unedited; turned it is 536 x 742, so the dialog's rates are 0.5
+    int leftTurns;
+    int rightTurns;
+};
+
+const TurnCase kTurnCases[] = {
+    {"no turn", {536, 742}, 0, 0},
+    {"turned left", {742, 536}, 1, 0},
+    {"turned right", {742, 536}, 0, 1},
+    {"turned half", {536, 742}, 0, 2},
+};
+
+// The case's page on the result page, turned with the turn buttons.
+void showTurnedPage(MainWindow &window, const TurnCase &c)
+{
+    addGradientPage(window, c.page);
+    window.showScanResultSlot();
+    for (int i = 0; i < c.leftTurns; ++i)
+        window.ui->turnLeftBtn->click();
+    for (int i = 0; i < c.rightTurns; ++i)
+        window.ui->turnRightBtn->click();
+}
+
+// The border dialog shows the page as it is turned, and what is selected
+// there is what is saved: a landscape selection on a portrait page is saved
+// landscape, with the pixels of the selected region.
+TEST_F(ResultView, CropOfATurnedPageSavesTheSelectedRegion)
+{
+    const QRect selection(QPoint(20, 40), QPoint(199, 139));  // on the canvas
+    const QRect region(40, 80, 360, 200);                       // on the turned page
+    for (const TurnCase &c : kTurnCases) {
+        SCOPED_TRACE(c.what);
+        auto window = makeReadyWindow();
+        Ui::MainWindow &ui = *window->ui;
+        ui.cbx_saveType->setCurrentIndex(1);  // PNG
+        showTurnedPage(*window, c);
+        QImage *turnedPage = window->imageprocess.getSaveImage(0, color_full);
+        ASSERT_NE(turnedPage, nullptr);
+        const QImage turned = *turnedPage;
+        window->imageprocess.endImage(turnedPage);
+        ASSERT_EQ(turned.size(), QSize(536, 742));
+
+        ModalAction<AddFunctionDialog> act([&](AddFunctionDialog &dialog) {
+            EXPECT_DOUBLE_EQ(dialog.widthRate, 0.5);
+            EXPECT_DOUBLE_EQ(dialog.heightRate, 0.5);
+            RectWithBorder &crop = dialog.canvas()->paintingWidget()->rectWithBorder;
+            crop.rect = selection;
+            crop.setCorner();
+            dialog.saveButton()->click();
+        });
+        ui.ckb_ElimBorder->setChecked(true);
+        ASSERT_EQ(act.count(), 1);
+
+        std::filesystem::create_directories(path("saved"));
+        const std::string file = path("saved/crop.png");
+        FileDialogAnswers files({QString::fromStdString(file)});
+        ModalAnswers answers({QMessageBox::Ok});
+        ui.btn_widget_imageprocess_saveAs->click();
+        ASSERT_EQ(answers.texts(), QStringList{"save Finished"});
+        const QImage saved(QString::fromStdString(file));
+        ASSERT_EQ(saved.size(), region.size());
+        EXPECT_LT(meanDifference(saved, turned.copy(region)), 3.0);
+    }
+}
+
+// A border chosen on a turned page is where the dialog starts next time.
+TEST_F(ResultView, BorderDialogOfATurnedPageStartsOnTheChosenRectangle)
+{
+    const QRect selection(QPoint(20, 40), QPoint(199, 139));
+    for (const TurnCase &c : kTurnCases) {
+        SCOPED_TRACE(c.what);
+        auto window = makeWindow();
+        window->show();
+        Ui::MainWindow &ui = *window->ui;
+        showTurnedPage(*window, c);
+        {
+            ModalAction<AddFunctionDialog> act([&](AddFunctionDialog &dialog) {
+                RectWithBorder &crop = dialog.canvas()->paintingWidget()->rectWithBorder;
+                crop.rect = selection;
+                crop.setCorner();
+                dialog.saveButton()->click();
+            });
+            ui.ckb_ElimBorder->setChecked(true);
+            ASSERT_EQ(act.count(), 1);
+        }
+        ui.ckb_ElimBorder->setChecked(false);
+        QRect startCrop;
+        ModalAction<AddFunctionDialog> act([&](AddFunctionDialog &dialog) {
+            startCrop = dialog.canvas()->paintingWidget()->rectWithBorder.rect;
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        ui.ckb_ElimBorder->setChecked(true);
+        ASSERT_EQ(act.count(), 1);
+        EXPECT_EQ(startCrop, selection);
     }
 }
 

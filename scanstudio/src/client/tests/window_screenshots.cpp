@@ -6,6 +6,7 @@
 // backend, which it finds through a printer list file.
 // Usage: window_screenshots <output folder>
 
+#include "app_startup.h"
 #include "app_stylesheet.h"
 #include "bgwidget.h"
 #include "mainwindow.h"
@@ -14,6 +15,7 @@
 #include <temp_folder.h>
 
 #include <QApplication>
+#include <QFont>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -39,6 +41,10 @@ int main(int argc, char *argv[])
         return 2;
     }
     QApplication app(argc, argv);
+    // The program's font, as its start-up chooses it.
+    QFont font;
+    GetAppFont(font);
+    QApplication::setFont(font);
     const QString out = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
 
     testsupport::TempFolder root;
