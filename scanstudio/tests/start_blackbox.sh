@@ -37,20 +37,25 @@ done
 pass "first start: lock file and shared files"
 
 # Left alone, the shown window uses almost no CPU: under 5% of the wall time
-# over 3 s, once its start-up work is behind it.
+# over 3 s. A window that keeps painting never gets there; on a busy machine
+# its start-up work may still run into the first spans, so up to five are
+# measured.
 cpu_ticks() {  # user + system time of process $1 in clock ticks
     sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
 }
-sleep 1
-ticks_before=$(cpu_ticks "$first")
-wall_before=$(date +%s%3N)
-sleep 3
-ticks=$(( $(cpu_ticks "$first") - ticks_before ))
-wall_ms=$(( $(date +%s%3N) - wall_before ))
 hz=$(getconf CLK_TCK)
-[ $(( ticks * 1000 * 100 )) -lt $(( 5 * wall_ms * hz )) ] ||
-    fail "idle window used $ticks ticks of $hz/s in $wall_ms ms"
-pass "idle window: $ticks CPU ticks of $hz/s in $wall_ms ms"
+span=0
+while :; do
+    span=$((span + 1))
+    ticks_before=$(cpu_ticks "$first")
+    wall_before=$(date +%s%3N)
+    sleep 3
+    ticks=$(( $(cpu_ticks "$first") - ticks_before ))
+    wall_ms=$(( $(date +%s%3N) - wall_before ))
+    [ $(( ticks * 1000 * 100 )) -ge $(( 5 * wall_ms * hz )) ] || break
+    [ "$span" -lt 5 ] || fail "idle window used $ticks ticks of $hz/s in $wall_ms ms"
+done
+pass "idle window: $ticks CPU ticks of $hz/s in $wall_ms ms (span $span)"
 
 # Second starts, by root and by another user, end at once with status 0.
 locked="file: $lock already locked"
