@@ -13,11 +13,16 @@ bool UtilThreadBase::WaitForSleep(int ms)
     for (int step = 0; step < ms / kSleepStepMs; ++step) {
         if (m_bQuit)
             return true;
-        QThread::msleep(kSleepStepMs);
+        SleepMs(kSleepStepMs);
     }
     if (ms % kSleepStepMs > 0)
-        QThread::msleep(ms % kSleepStepMs);
+        SleepMs(ms % kSleepStepMs);
     return m_bQuit;
+}
+
+void UtilThreadBase::SleepMs(int ms)
+{
+    QThread::msleep(static_cast<unsigned long>(ms));
 }
 
 bool UtilThreadBase::MakePathExist(const QString& folder)

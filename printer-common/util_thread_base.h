@@ -23,6 +23,9 @@ public:
     static bool MakePathExist(const QString& folder);
 
 protected:
+    // One sleep of a wait; a test stands in for it to follow the steps.
+    virtual void SleepMs(int ms);
+
     bool m_bRunning = false;           // set by the worker's loop when it starts
     std::atomic_bool m_bQuit{false};   // set from another thread to end the loop
 };

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -16,70 +17,74 @@ public:
     void Quit() { m_bQuit = true; }
 };
 
-struct Timed {
-    bool result;
-    qint64 elapsedMs;
-};
+// Records the sleeps of a wait instead of sleeping; during the sleep numbered
+// quitDuring (from 0) another thread sets the quit flag.
+class RecordingWorker : public Worker {
+public:
+    explicit RecordingWorker(int quitDuring = -1) : m_quitDuring(quitDuring) {}
 
-Timed TimedWait(Worker& worker, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    const bool result = worker.WaitForSleep(ms);
-    return {result, timer.elapsed()};
-}
+    std::vector<int> sleeps;
+
+protected:
+    void SleepMs(int ms) override
+    {
+        if (static_cast<int>(sleeps.size()) == m_quitDuring)
+            std::thread([this] { Quit(); }).join();
+        sleeps.push_back(ms);
+    }
+
+private:
+    int m_quitDuring;
+};
 
 TEST(WaitForSleep, SleepsInStepsAndTheRemainderWithoutTestingFirst)
 {
     struct Case {
         int ms;
         bool quitBefore;
-        qint64 atLeast;
-        qint64 below;
+        std::vector<int> sleeps;
     };
     const Case cases[] = {
-        {1250, true, 0, 50},      // the flag ends the wait before the first step
-        {1000, true, 0, 50},
-        {100, true, 100, 400},    // a remainder alone is slept, then the flag read
-        {0, true, 0, 50},
-        {1250, false, 1250, 1700},
-        {100, false, 100, 400},
-        {0, false, 0, 50},
+        {1250, true, {}},  // the flag ends the wait before the first step
+        {1000, true, {}},
+        {100, true, {100}},  // a remainder alone is slept, then the flag read
+        {0, true, {}},
+        {1250, false, {500, 500, 250}},
+        {1000, false, {500, 500}},
+        {100, false, {100}},
+        {0, false, {}},
     };
     for (const Case& c : cases) {
-        Worker worker;
+        RecordingWorker worker;
         if (c.quitBefore)
             worker.Quit();
-        const Timed t = TimedWait(worker, c.ms);
-        EXPECT_EQ(t.result, c.quitBefore) << c.ms;
-        EXPECT_GE(t.elapsedMs, c.atLeast) << c.ms << (c.quitBefore ? " with quit" : "");
-        EXPECT_LT(t.elapsedMs, c.below) << c.ms << (c.quitBefore ? " with quit" : "");
+        EXPECT_EQ(worker.WaitForSleep(c.ms), c.quitBefore) << c.ms;
+        EXPECT_EQ(worker.sleeps, c.sleeps) << c.ms << (c.quitBefore ? " with quit" : "");
     }
+
+    // The real sleeps take their time.
+    Worker worker;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(worker.WaitForSleep(1250));
+    EXPECT_GE(timer.elapsed(), 1250);
 }
 
 TEST(WaitForSleep, QuitFromAnotherThreadEndsTheWaitWithinOneStep)
 {
     struct Case {
         int ms;
-        int quitAfterMs;
-        qint64 atLeast;
-        qint64 below;
+        int quitDuring;
+        std::vector<int> sleeps;
     };
     const Case cases[] = {
-        {5000, 200, 500, 900},     // seen at the next step
-        {1250, 1100, 1250, 1650},  // set during the remainder: that is slept out
+        {5000, 0, {500}},            // seen at the next step
+        {1250, 2, {500, 500, 250}},  // set during the remainder: that is slept out
     };
     for (const Case& c : cases) {
-        Worker worker;
-        std::thread quitter([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(c.quitAfterMs));
-            worker.Quit();
-        });
-        const Timed t = TimedWait(worker, c.ms);
-        quitter.join();
-        EXPECT_TRUE(t.result) << c.ms;
-        EXPECT_GE(t.elapsedMs, c.atLeast) << c.ms;
-        EXPECT_LT(t.elapsedMs, c.below) << c.ms;
+        RecordingWorker worker(c.quitDuring);
+        EXPECT_TRUE(worker.WaitForSleep(c.ms)) << c.ms;
+        EXPECT_EQ(worker.sleeps, c.sleeps) << c.ms;
     }
 }
 

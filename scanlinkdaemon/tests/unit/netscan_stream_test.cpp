@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -42,6 +44,12 @@ protected:
         scannerSide = -1;
     }
     static bool isOpen(int fd) { return fcntl(fd, F_GETFD) != -1 || errno != EBADF; }
+    // The bytes sent to the daemon's end that it has not read yet.
+    int queuedBytes() const
+    {
+        int queued = 0;
+        return ioctl(daemonSide, FIONREAD, &queued) == 0 ? queued : 0;
+    }
 
     int daemonSide = -1;
     int scannerSide = -1;
@@ -131,17 +139,18 @@ TEST_F(HttpAnswerReader, StopsAtTheContentLengthTheCloseTheTimeOutOrAFullBuffer)
         bool received;
         std::string expected;
         bool waitsForTimeOut;
+        std::string later;  // sent once the reader took the answer; left unread
     };
     const Case cases[] = {
-        {"held open after its length", complete, false, true, complete, false},
-        {"closed after its length", complete, true, true, complete, false},
-        {"held open without a length", "HTTP/1.1 200 OK\r\n\r\n2", false, true, "HTTP/1.1 200 OK\r\n\r\n2", true},
+        {"held open after its length", complete, false, true, complete, false, "HTTP/1.1 200 OK"},
+        {"closed after its length", complete, true, true, complete, false, ""},
+        {"held open without a length", "HTTP/1.1 200 OK\r\n\r\n2", false, true, "HTTP/1.1 200 OK\r\n\r\n2", true, ""},
         {"held open short of its length", complete.substr(0, complete.size() - 1), false, true,
-         complete.substr(0, complete.size() - 1), true},
-        {"closed without an answer", "", true, true, "", false},
-        {"nothing within the time-out", "", false, false, "", true},
+         complete.substr(0, complete.size() - 1), true, ""},
+        {"closed without an answer", "", true, true, "", false, ""},
+        {"nothing within the time-out", "", false, false, "", true, ""},
         {"more than the buffer", std::string(kHttpAnswerCapacity + 100, 'x'), false, true,
-         std::string(kHttpAnswerCapacity, 'x'), false},
+         std::string(kHttpAnswerCapacity, 'x'), false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -151,11 +160,27 @@ TEST_F(HttpAnswerReader, StopsAtTheContentLengthTheCloseTheTimeOutOrAFullBuffer)
         if (c.closeAfter)
             closeScanner();
         std::string answer = "stale";
+        // Long enough that a reader still waiting after the length sees the later bytes.
+        const int timeoutMs = c.later.empty() ? 300 : kScannerTimeoutMs;
         const auto begin = Clock::now();
-        EXPECT_EQ(receiveHttpAnswer(daemonSide, answer, 300), c.received);
+        std::future<bool> received =
+            std::async(std::launch::async, [&] { return receiveHttpAnswer(daemonSide, answer, timeoutMs); });
+        if (!c.later.empty()) {
+            // The later bytes come once the reader has taken all there was.
+            while (queuedBytes() > 0 && received.wait_for(std::chrono::milliseconds(1)) == std::future_status::timeout)
+                continue;
+            send(c.later);
+        }
+        EXPECT_EQ(received.get(), c.received);
         EXPECT_EQ(answer, c.expected);
         if (c.waitsForTimeOut) {
             EXPECT_GE(Clock::now() - begin, std::chrono::milliseconds(290));
+        }
+        if (!c.later.empty()) {
+            std::string unread(c.later.size() + 1, '\0');
+            const ssize_t got = recv(daemonSide, unread.data(), unread.size(), MSG_DONTWAIT);
+            unread.resize(got > 0 ? static_cast<size_t>(got) : 0);
+            EXPECT_EQ(unread, c.later);
         }
     }
 }
