@@ -28,7 +28,7 @@ public:
 
     static constexpr Rgb kBackground{92, 92, 98};
     static constexpr Rgb kPaper{226, 226, 220};
-    static constexpr Rgb kInk{24, 24, 30};
+    static constexpr Rgb kInk{44, 44, 52};
 
 private:
     bool isMark(double u, double v) const;

@@ -59,6 +59,18 @@ unsigned char otsuFromHistogram(const std::uint64_t (&histogram)[256], std::uint
     return threshold;
 }
 
+// Mean of the gray values below `threshold`, truncated; 0 when there are none.
+unsigned char meanBelow(const std::uint64_t (&histogram)[256], unsigned char threshold)
+{
+    std::uint64_t count = 0;
+    std::uint64_t sum = 0;
+    for (int i = 0; i < threshold; ++i) {
+        count += histogram[i];
+        sum += histogram[i] * static_cast<std::uint64_t>(i);
+    }
+    return static_cast<unsigned char>(count == 0 ? 0 : sum / count);
+}
+
 // Binarisation threshold of the background reset from Otsu's threshold h and
 // the mean m.
 int resetThreshold(int h, int m)
@@ -104,7 +116,7 @@ unsigned char CUIImage::OTSU_threshold(unsigned char &mean) const
     return OTSU_threshold_ex(mean, nullptr);
 }
 
-unsigned char CUIImage::OTSU_threshold_ex(unsigned char &mean, const QRect *rect) const
+unsigned char CUIImage::OTSU_threshold_ex(unsigned char &mean, const QRect *rect, unsigned char *darkMean) const
 {
     const QImage argb = m_image->format() == QImage::Format_ARGB32
                             ? *m_image
@@ -122,7 +134,10 @@ unsigned char CUIImage::OTSU_threshold_ex(unsigned char &mean, const QRect *rect
     }
     const std::uint64_t pixels =
         area.isEmpty() ? 0 : static_cast<std::uint64_t>(area.width()) * area.height();
-    return otsuFromHistogram(histogram, pixels, mean);
+    const unsigned char threshold = otsuFromHistogram(histogram, pixels, mean);
+    if (darkMean != nullptr)
+        *darkMean = meanBelow(histogram, threshold);
+    return threshold;
 }
 
 void CUIImage::ensure32Bit()

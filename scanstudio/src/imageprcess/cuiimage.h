@@ -25,8 +25,10 @@ public:
 
     unsigned char OTSU_threshold(unsigned char &mean) const;
     // Otsu within `rect` (inclusive edges, clipped to the image); a null
-    // pointer means the whole image.
-    unsigned char OTSU_threshold_ex(unsigned char &mean, const QRect *rect) const;
+    // pointer means the whole image. When `darkMean` is given, it receives
+    // the mean gray of the pixels below the threshold (0 when there are none).
+    unsigned char OTSU_threshold_ex(unsigned char &mean, const QRect *rect,
+                                    unsigned char *darkMean = nullptr) const;
     QImage To8bppGrayImage() const;
     // Pixels with gray below `threshold` become black, the others white;
     // alpha is kept.

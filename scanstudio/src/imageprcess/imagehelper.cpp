@@ -35,20 +35,29 @@ void Image_ResetBackcolor(QImage *image, QRgb colour, int frame)
     paintFrame(*image, frameWidth(*image, frame), 0xFFFFFFFFu);
 
     unsigned char mean = 0;
-    int t = copy.OTSU_threshold(mean);
+    unsigned char darkMean = 0;
+    int t = copy.OTSU_threshold_ex(mean, nullptr, &darkMean);
     if (t > 250 || mean <= 14) {
         // An almost white or almost black page: measure inside the content.
         const QRect content = Image_DetectMaxRect(image, false);
-        const int inside = copy.OTSU_threshold_ex(mean, &content);
+        unsigned char insideDarkMean = 0;
+        const int inside = copy.OTSU_threshold_ex(mean, &content, &insideDarkMean);
         const std::int64_t area = static_cast<std::int64_t>(content.width()) * content.height();
-        if (area <= static_cast<std::int64_t>(image->width()) * image->height() * 85 / 100)
+        if (area <= static_cast<std::int64_t>(image->width()) * image->height() * 85 / 100) {
             t = inside;
+            darkMean = insideDarkMean;
+        }
     }
     if (t <= 245) {
         int d = std::abs(mean - t);
         if (d <= 19)
             d *= 2;
-        t = std::max(35, d);
+        // On light paper, never below the mean of the dark side: a sheet on a
+        // dark bed puts Otsu's threshold between the paper and the bed with
+        // the ink, close to the mean, and so small a threshold would whiten
+        // the ink along with the bed.
+        const int darkSide = mean > 35 ? darkMean + 1 : 0;
+        t = std::max({35, d, darkSide});
     }
     copy.Gray2Value(static_cast<unsigned char>(t));
 

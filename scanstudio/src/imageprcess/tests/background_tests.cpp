@@ -1,13 +1,17 @@
 // Background whitening and the white frame.
 
 #include "cuiimage.h"
+#include "gray_value.h"
 #include "imagehelper.h"
 #include "resolution.h"
 #include "test_pages.h"
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -104,6 +108,64 @@ TEST(ContentReset, BinarisesAroundTheOtsuThresholdAndMean)
         EXPECT_EQ(page.pixel(99, 0), qRgb(255, 255, 255)) << c.name;
     }
 }
+
+// An A4 sheet of white paper with gray text (gray 44 and 60), turned 3
+// degrees, on a dark or a white scanner bed, scanned at 100 dpi.
+struct Sheet
+{
+    const char *name;
+    QRgb bed;
+    double coverage;
+};
+
+void PrintTo(const Sheet &sheet, std::ostream *out)
+{
+    *out << sheet.name;
+}
+
+class SheetOnBed : public ::testing::TestWithParam<Sheet>
+{
+protected:
+    QImage scan(std::vector<bool> *ink = nullptr) const
+    {
+        return TestPages::sheetOnBed(827, 1169, 100, 3.0, GetParam().coverage, GetParam().bed, ink);
+    }
+};
+
+TEST_P(SheetOnBed, InkStaysDarkerThanMidGray)
+{
+    std::vector<bool> ink;
+    const QImage original = scan(&ink);
+    QImage page = original.copy();
+    Image_ResetBackcolor(&page, qRgb(255, 255, 255), 3);
+    int inked = 0;
+    int kept = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (!ink[static_cast<std::size_t>(y) * page.width() + x])
+                continue;
+            ++inked;
+            kept += ImageHelper::grayOf(page.pixel(x, y)) < 128;
+        }
+    }
+    ASSERT_GT(inked, 0);
+    EXPECT_GE(kept, inked * 0.95) << kept << " of " << inked << " ink pixels";
+    EXPECT_EQ(page.pixel(page.width() / 2, page.height() - 30), qRgb(255, 255, 255)) << "the paper";
+}
+
+TEST_P(SheetOnBed, DeskewEstimateAfterWhiteningFindsTheTurn)
+{
+    bool ok = false;
+    EXPECT_NEAR(TestPages::estimateSkewDegrees(scan(), &ok), 3.0, 1.0);
+    EXPECT_TRUE(ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(Beds, SheetOnBed,
+                         ::testing::Values(Sheet{"DarkBed80", qRgb(92, 92, 98), 0.80},
+                                           Sheet{"DarkBed90", qRgb(92, 92, 98), 0.90},
+                                           Sheet{"WhiteBed80", qRgb(255, 255, 255), 0.80},
+                                           Sheet{"WhiteBed90", qRgb(255, 255, 255), 0.90}),
+                         [](const ::testing::TestParamInfo<Sheet> &info) { return std::string(info.param.name); });
 
 TEST(Whitening, PaintsA3MillimetreWhiteFrame)
 {

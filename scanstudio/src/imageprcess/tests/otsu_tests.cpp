@@ -97,6 +97,23 @@ TEST(Otsu, RectangleCountsExactlyTheRectanglesPixels)
     EXPECT_EQ(exMean, mean);
 }
 
+TEST(Otsu, DarkMeanIsTheMeanOfEveryPixelBelowTheThreshold)
+{
+    // Gray 30 and 90 in equal parts below the threshold, 240 above it.
+    QImage page = twoLevels(90, 240, 8, 20, 10);
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < 4; ++x)
+            page.setPixel(x, y, qRgb(30, 30, 30));
+    CUIImage wrapper(&page);
+    unsigned char mean = 0;
+    unsigned char darkMean = 0;
+    EXPECT_EQ(wrapper.OTSU_threshold_ex(mean, nullptr, &darkMean), 91);
+    EXPECT_EQ(darkMean, 60);
+    const QRect lightOnly(QPoint(10, 0), QPoint(19, 9));
+    EXPECT_EQ(wrapper.OTSU_threshold_ex(mean, &lightOnly, &darkMean), 0);
+    EXPECT_EQ(darkMean, 0) << "nothing below the threshold";
+}
+
 TEST(Otsu, ConvertsOtherFormatsFirst)
 {
     QImage argb = twoLevels(40, 200, 10, 20, 10);

@@ -100,6 +100,76 @@ QImage tiltedRectangle(int width, int height, int dpi, double degrees, int margi
     return page;
 }
 
+QImage sheetOnBed(int width, int height, int dpi, double degrees, double coverage, QRgb bed, std::vector<bool> *ink)
+{
+    constexpr int kSamples = 4;
+    const QRgb paper = qRgb(240, 240, 240);
+    const QRgb inks[2] = {qRgb(44, 44, 44), qRgb(60, 60, 60)};
+    const double scale = std::sqrt(coverage);
+    const double sheetWidth = width * scale;
+    const double sheetHeight = height * scale;
+    const double mm = dpi / 25.4;
+    const double pitch = 6 * mm;
+    const double markHeight = 2.5 * mm;
+    const double cell = 2 * mm;
+    const double c = std::cos(radians(degrees));
+    const double s = std::sin(radians(degrees));
+
+    // 0 bed, 1 paper, 2 + n ink n; (u, v) from the sheet's top-left corner.
+    auto surface = [&](double u, double v) {
+        if (u < 0 || u >= sheetWidth || v < 0 || v >= sheetHeight)
+            return 0;
+        const double left = sheetWidth / 10, top = sheetHeight / 10;
+        if (u < left || u >= sheetWidth - left || v < top || v >= sheetHeight - top)
+            return 1;
+        const int line = static_cast<int>((v - top) / pitch);
+        const int letter = static_cast<int>((u - left) / cell);
+        const bool inLine = v - top - line * pitch < markHeight;
+        // Lines end between 60 and 100 % of the text width.
+        const bool beforeEnd = u - left < (sheetWidth - 2 * left) * (60 + (line * 37) % 41) / 100.0;
+        // Words of 3 to 7 letters, one cell apart.
+        int start = 0;
+        for (int word = 0;; ++word) {
+            const int letters = 3 + (line * 7 + word * 3) % 5;
+            if (letter < start + letters)
+                break;
+            start += letters + 1;
+            if (letter < start)
+                return 1;
+        }
+        const bool inLetter = u - left - letter * cell < 0.75 * cell;
+        return inLine && beforeEnd && inLetter ? 2 + line % 2 : 1;
+    };
+
+    QImage page = emptyPage(width, height, dpi, bed);
+    if (ink != nullptr)
+        ink->assign(static_cast<std::size_t>(width) * height, false);
+    for (int y = 0; y < height; ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(page.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            int red = 0, green = 0, blue = 0, inked = 0;
+            for (int j = 0; j < kSamples; ++j) {
+                for (int i = 0; i < kSamples; ++i) {
+                    // Turn the sample back into the sheet's frame.
+                    const double dx = x + (i + 0.5) / kSamples - width / 2.0;
+                    const double dy = y + (j + 0.5) / kSamples - height / 2.0;
+                    const int kind = surface(c * dx + s * dy + sheetWidth / 2, -s * dx + c * dy + sheetHeight / 2);
+                    const QRgb colour = kind == 0 ? bed : kind == 1 ? paper : inks[kind - 2];
+                    red += qRed(colour);
+                    green += qGreen(colour);
+                    blue += qBlue(colour);
+                    inked += kind >= 2;
+                }
+            }
+            constexpr int n = kSamples * kSamples;
+            line[x] = qRgb(red / n, green / n, blue / n);
+            if (ink != nullptr && inked == n)
+                (*ink)[static_cast<std::size_t>(y) * width + x] = true;
+        }
+    }
+    return page;
+}
+
 QImage verticalGradient(int width, int height, int dpi)
 {
     QImage page = emptyPage(width, height, dpi, 0xFFFFFFFFu);

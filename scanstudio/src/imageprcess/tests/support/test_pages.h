@@ -23,6 +23,15 @@ QImage darkBox(int width, int height, int dpi, const QRect &box);
 // keeps `margin` pixels from every page edge.
 QImage tiltedRectangle(int width, int height, int dpi, double degrees, int margin);
 
+// A sheet of white paper on a scanner bed, as a scan sees it: the sheet
+// covers about `coverage` of the page, is turned by `degrees` about the page
+// centre and carries lines of letter-like marks, the lines alternately in
+// gray 44 and gray 60. Pixels are averaged over 4 x 4 samples, so the sheet's
+// and the marks' edges are soft. When `ink` is given, it is filled with one
+// flag per pixel (rows packed): set where the pixel is wholly ink.
+QImage sheetOnBed(int width, int height, int dpi, double degrees, double coverage, QRgb bed,
+                  std::vector<bool> *ink = nullptr);
+
 // Gray rising from 0 on the top row to 255 on the bottom row.
 QImage verticalGradient(int width, int height, int dpi);
 
