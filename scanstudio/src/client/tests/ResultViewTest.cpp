@@ -463,6 +463,22 @@ void showTurnedPage(MainWindow &window, const TurnCase &c)
         window.ui->turnRightBtn->click();
 }
 
+// Selects `selection` on the border dialog's canvas and saves it; `check`
+// looks at the dialog first.
+template <typename Check>
+void cropInBorderDialog(Ui::MainWindow &ui, const QRect &selection, Check check)
+{
+    ModalAction<AddFunctionDialog> act([&](AddFunctionDialog &dialog) {
+        check(dialog);
+        RectWithBorder &crop = dialog.canvas()->paintingWidget()->rectWithBorder;
+        crop.rect = selection;
+        crop.setCorner();
+        dialog.saveButton()->click();
+    });
+    ui.ckb_ElimBorder->setChecked(true);
+    ASSERT_EQ(act.count(), 1);
+}
+
 // The border dialog shows the page as it is turned, and what is selected
 // there is what is saved: a landscape selection on a portrait page is saved
 // landscape, with the pixels of the selected region.
@@ -482,16 +498,12 @@ TEST_F(ResultView, CropOfATurnedPageSavesTheSelectedRegion)
         window->imageprocess.endImage(turnedPage);
         ASSERT_EQ(turned.size(), QSize(536, 742));
 
-        ModalAction<AddFunctionDialog> act([&](AddFunctionDialog &dialog) {
+        cropInBorderDialog(ui, selection, [](AddFunctionDialog &dialog) {
             EXPECT_DOUBLE_EQ(dialog.widthRate, 0.5);
             EXPECT_DOUBLE_EQ(dialog.heightRate, 0.5);
-            RectWithBorder &crop = dialog.canvas()->paintingWidget()->rectWithBorder;
-            crop.rect = selection;
-            crop.setCorner();
-            dialog.saveButton()->click();
         });
-        ui.ckb_ElimBorder->setChecked(true);
-        ASSERT_EQ(act.count(), 1);
+        if (::testing::Test::HasFatalFailure())
+            return;
 
         std::filesystem::create_directories(path("saved"));
         const std::string file = path("saved/crop.png");
@@ -515,16 +527,9 @@ TEST_F(ResultView, BorderDialogOfATurnedPageStartsOnTheChosenRectangle)
         window->show();
         Ui::MainWindow &ui = *window->ui;
         showTurnedPage(*window, c);
-        {
-            ModalAction<AddFunctionDialog> act([&](AddFunctionDialog &dialog) {
-                RectWithBorder &crop = dialog.canvas()->paintingWidget()->rectWithBorder;
-                crop.rect = selection;
-                crop.setCorner();
-                dialog.saveButton()->click();
-            });
-            ui.ckb_ElimBorder->setChecked(true);
-            ASSERT_EQ(act.count(), 1);
-        }
+        cropInBorderDialog(ui, selection, [](AddFunctionDialog &) {});
+        if (::testing::Test::HasFatalFailure())
+            return;
         ui.ckb_ElimBorder->setChecked(false);
         QRect startCrop;
         ModalAction<AddFunctionDialog> act([&](AddFunctionDialog &dialog) {
