@@ -43,6 +43,20 @@ protected:
     static void click(PreviewWidget *tile) { QTest::mouseClick(tile, Qt::LeftButton); }
 
     static QString borderOf(PreviewWidget *tile) { return tile->imageLabel()->styleSheet(); }
+
+    // The crop frame the border dialog opens with; the dialog is left with
+    // Escape. A null rectangle when no dialog opened.
+    static QRect borderDialogStartCrop(Ui::MainWindow &ui)
+    {
+        QRect startCrop;
+        ModalAction<AddFunctionDialog> act([&](AddFunctionDialog &dialog) {
+            startCrop = dialog.canvas()->paintingWidget()->rectWithBorder.rect;
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        ui.ckb_ElimBorder->setChecked(true);
+        EXPECT_EQ(act.count(), 1);
+        return startCrop;
+    }
 };
 
 TEST_F(ResultView, AfterAScanTheLastTileIsSelectedAndTheStripScrolledToItsShare)
@@ -391,13 +405,7 @@ TEST_F(ResultView, BorderDialogStartsOnTheStoredBorderAndItsOutcomeReachesThePag
         SCOPED_TRACE("escape");
         ui.ckb_ElimBorder->setChecked(false);
         EXPECT_FALSE(pages.getElimBorder(0));
-        QRect startCrop;
-        ModalAction<AddFunctionDialog> act([&](AddFunctionDialog &dialog) {
-            startCrop = dialog.canvas()->paintingWidget()->rectWithBorder.rect;
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-        });
-        ui.ckb_ElimBorder->setChecked(true);
-        ASSERT_EQ(act.count(), 1);
+        const QRect startCrop = borderDialogStartCrop(ui);
         // The stored border (30, 49, 60 x 90) on the canvas.
         EXPECT_EQ(startCrop, QRect(QPoint(67, 100), QPoint(200, 284)));
         EXPECT_FALSE(ui.ckb_ElimBorder->isChecked());
@@ -531,13 +539,7 @@ TEST_F(ResultView, BorderDialogOfATurnedPageStartsOnTheChosenRectangle)
         if (::testing::Test::HasFatalFailure())
             return;
         ui.ckb_ElimBorder->setChecked(false);
-        QRect startCrop;
-        ModalAction<AddFunctionDialog> act([&](AddFunctionDialog &dialog) {
-            startCrop = dialog.canvas()->paintingWidget()->rectWithBorder.rect;
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-        });
-        ui.ckb_ElimBorder->setChecked(true);
-        ASSERT_EQ(act.count(), 1);
+        const QRect startCrop = borderDialogStartCrop(ui);
         EXPECT_EQ(startCrop, selection);
     }
 }
